@@ -1,0 +1,198 @@
+#include "KV_Api.h"
+
+#include "KV_Error.h"
+
+#include <cstdio>
+#include <new>
+#include <vector>
+
+namespace KV_Api {
+
+std::string ToAnsi(std::wstring_view sText) {
+    if (sText.empty()) {
+        return std::string();
+    }
+    const int wide = static_cast<int>(sText.size());
+    const int n = WideCharToMultiByte(CP_ACP, 0, sText.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) {
+        RaiseWin32(GetLastError(), L"KV_Api.ToAnsi");
+    }
+    std::string result(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, sText.data(), wide, result.data(), n, nullptr, nullptr);
+    return result;
+}
+
+std::wstring FromAnsi(std::string_view sText) {
+    if (sText.empty()) {
+        return std::wstring();
+    }
+    const int narrow = static_cast<int>(sText.size());
+    const int n = MultiByteToWideChar(CP_ACP, 0, sText.data(), narrow, nullptr, 0);
+    if (n <= 0) {
+        RaiseWin32(GetLastError(), L"KV_Api.FromAnsi");
+    }
+    std::wstring result(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, sText.data(), narrow, result.data(), n);
+    return result;
+}
+
+std::wstring SystemMessage(DWORD dwCode) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, dwCode, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring sText;
+    if (n > 0 && buffer != nullptr) {
+        sText.assign(buffer, n);
+    }
+    LocalFree(buffer);
+    while (!sText.empty() &&
+           (sText.back() == L'\n' || sText.back() == L'\r' || sText.back() == L' ')) {
+        sText.pop_back();
+    }
+    if (sText.empty()) {
+        wchar_t code[32];
+        std::swprintf(code, 32, L"Error 0x%08lX", static_cast<unsigned long>(dwCode));
+        sText = code;
+    }
+    return sText;
+}
+
+void RaiseWin32(DWORD dwCode, const wchar_t* sSource) {
+    throw KV_Error(static_cast<std::int32_t>(HRESULT_FROM_WIN32(dwCode)), sSource,
+                   SystemMessage(dwCode));
+}
+
+void RaiseHResult(HRESULT hr, const wchar_t* sSource) {
+    throw KV_Error(static_cast<std::int32_t>(hr), sSource, SystemMessage(static_cast<DWORD>(hr)));
+}
+
+std::wstring CurrentErrorDescription() {
+    try {
+        throw;
+    } catch (const KV_Error& e) {
+        return e.Description();
+    } catch (const std::bad_alloc&) {
+        return SystemMessage(ERROR_NOT_ENOUGH_MEMORY);
+    } catch (const std::exception& e) {
+        return FromAnsi(e.what());
+    } catch (...) {
+        return SystemMessage(static_cast<DWORD>(E_UNEXPECTED));
+    }
+}
+
+Bstr::Bstr(std::wstring_view sText)
+    : m_b(SysAllocStringLen(sText.data(), static_cast<UINT>(sText.size()))) {
+    if (m_b == nullptr) {
+        throw std::bad_alloc();
+    }
+}
+
+ComApartment::ComApartment() {
+    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(hr)) {
+        RaiseHResult(hr, L"KV_Api.ComApartment");
+    }
+}
+
+void RaiseComCall(HRESULT hr, IUnknown* pObject, REFIID riid) {
+    std::wstring sDescription;
+    std::wstring sSource;
+    ComPtr<ISupportErrorInfo> support;
+    if (pObject != nullptr &&
+        SUCCEEDED(pObject->QueryInterface(IID_ISupportErrorInfo,
+                                          reinterpret_cast<void**>(support.Put()))) &&
+        support->InterfaceSupportsErrorInfo(riid) == S_OK) {
+        ComPtr<IErrorInfo> info;
+        if (GetErrorInfo(0, info.Put()) == S_OK && info) {
+            Bstr description;
+            Bstr source;
+            info->GetDescription(description.Put());
+            info->GetSource(source.Put());
+            sDescription = description.Text();
+            sSource = source.Text();
+        }
+    }
+    if (sDescription.empty()) {
+        sDescription = SystemMessage(static_cast<DWORD>(hr));
+    }
+    throw KV_Error(static_cast<std::int32_t>(hr), sSource, sDescription);
+}
+
+static std::wstring ExePath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD n =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) {
+            RaiseWin32(GetLastError(), L"KV_Api.ExePath");
+        }
+        if (n < buffer.size()) {
+            return std::wstring(buffer.data(), n);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring ExeFolder() {
+    std::wstring sPath = ExePath();
+    return sPath.substr(0, sPath.find_last_of(L'\\'));
+}
+
+std::wstring ExeBaseName() {
+    std::wstring sName = ExePath();
+    sName.erase(0, sName.find_last_of(L'\\') + 1);
+    const std::size_t dot = sName.find_last_of(L'.');
+    if (dot != std::wstring::npos) {
+        sName.erase(dot);
+    }
+    return sName;
+}
+
+std::wstring UpperCase(std::wstring sText) {
+    if (!sText.empty()) {
+        CharUpperBuffW(sText.data(), static_cast<DWORD>(sText.size()));
+    }
+    return sText;
+}
+
+bool FileExists(const std::wstring& sPath) {
+    const DWORD attributes = GetFileAttributesW(sPath.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+void DeleteFileOrRaise(const std::wstring& sPath) {
+    if (!DeleteFileW(sPath.c_str())) {
+        RaiseWin32(GetLastError(), L"KV_Api.DeleteFile");
+    }
+}
+
+DWORD StartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLine, WORD wShow) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = wShow;
+    PROCESS_INFORMATION info{};
+    std::wstring sWritable = sCommandLine; // CreateProcessW may write into it
+    if (!CreateProcessW(sAppPath.c_str(), sWritable.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info)) {
+        RaiseWin32(GetLastError(), L"KV_Api.StartProgram");
+    }
+    UniqueHandle process(info.hProcess);
+    UniqueHandle thread(info.hThread);
+    return info.dwProcessId;
+}
+
+void ProcessPendingMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+int ShowMessage(const std::wstring& sText, const wchar_t* sTitle, UINT uType) {
+    return MessageBoxW(nullptr, sText.c_str(), sTitle, uType);
+}
+
+} // namespace KV_Api

@@ -1,0 +1,144 @@
+#pragma once
+// The operating-system services the rest of the program calls: text
+// conversion at the narrow (ANSI) functions, platform error texts, small
+// owners for handles and COM pointers, files, processes and message boxes.
+
+#include <windows.h>
+
+#include <objbase.h>
+
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace KV_Api {
+
+// The title of every message box that sets none of its own.
+inline constexpr const wchar_t* kAppTitle = L"KV_ZudIviPrj";
+
+// Conversion to and from the system's ANSI code page, for the narrow
+// registry, profile, environment and shell functions.
+std::string ToAnsi(std::wstring_view sText);
+std::wstring FromAnsi(std::string_view sText);
+
+// The platform's own description of a Win32 error code or an HRESULT.
+std::wstring SystemMessage(DWORD dwCode);
+
+// Raise KV_Error for a Win32 error code (GetLastError) or a failed HRESULT,
+// with the platform's description.
+[[noreturn]] void RaiseWin32(DWORD dwCode, const wchar_t* sSource);
+[[noreturn]] void RaiseHResult(HRESULT hr, const wchar_t* sSource);
+
+// The description of the exception being handled, for the handlers that show
+// it. Call only inside a catch block.
+std::wstring CurrentErrorDescription();
+
+// Owns a kernel handle.
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(HANDLE h) : m_h(h) {}
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : m_h(std::exchange(other.m_h, nullptr)) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        std::swap(m_h, other.m_h);
+        return *this;
+    }
+    ~UniqueHandle() {
+        if (m_h != nullptr && m_h != INVALID_HANDLE_VALUE) {
+            CloseHandle(m_h);
+        }
+    }
+    HANDLE Get() const noexcept { return m_h; }
+    explicit operator bool() const noexcept {
+        return m_h != nullptr && m_h != INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE m_h = nullptr;
+};
+
+// Owns one reference to a COM interface.
+template <class T> class ComPtr {
+public:
+    ComPtr() = default;
+    explicit ComPtr(T* p) : m_p(p) {} // takes over the reference
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() { Reset(); }
+    void Reset() {
+        if (m_p != nullptr) {
+            std::exchange(m_p, nullptr)->Release();
+        }
+    }
+    T* Get() const noexcept { return m_p; }
+    T* operator->() const noexcept { return m_p; }
+    T** Put() {
+        Reset();
+        return &m_p;
+    }
+    explicit operator bool() const noexcept { return m_p != nullptr; }
+
+private:
+    T* m_p = nullptr;
+};
+
+// Owns a BSTR.
+class Bstr {
+public:
+    Bstr() = default;
+    explicit Bstr(std::wstring_view sText);
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    ~Bstr() { SysFreeString(m_b); }
+    BSTR Get() const noexcept { return m_b; }
+    BSTR* Put() {
+        SysFreeString(std::exchange(m_b, nullptr));
+        return &m_b;
+    }
+    std::wstring Text() const { return std::wstring(m_b, SysStringLen(m_b)); }
+
+private:
+    BSTR m_b = nullptr;
+};
+
+// The calling thread in a single-threaded COM apartment for the object's life.
+class ComApartment {
+public:
+    ComApartment();
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() { CoUninitialize(); }
+};
+
+// Raise KV_Error for a failed COM call: the object's own description
+// (IErrorInfo) when it supports one for the interface, else the system's.
+[[noreturn]] void RaiseComCall(HRESULT hr, IUnknown* pObject, REFIID riid);
+
+// The folder of the running executable, without a trailing separator.
+std::wstring ExeFolder();
+
+// The executable's file name without folder and extension.
+std::wstring ExeBaseName();
+
+// Upper case as the user interface sees it (not just ASCII).
+std::wstring UpperCase(std::wstring sText);
+
+bool FileExists(const std::wstring& sPath);
+
+// Deletes a file; a read-only file is refused like any other failure.
+void DeleteFileOrRaise(const std::wstring& sPath);
+
+// Starts a program, with the application path given apart from the command
+// line so that a folder with spaces can never start another program.
+// Returns the process id.
+DWORD StartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLine, WORD wShow);
+
+// Lets the window messages that are waiting be dispatched once.
+void ProcessPendingMessages();
+
+// A modal message box without owner; returns the button pressed.
+int ShowMessage(const std::wstring& sText, const wchar_t* sTitle, UINT uType);
+
+} // namespace KV_Api

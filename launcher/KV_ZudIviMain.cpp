@@ -1,0 +1,110 @@
+#include "KV_ZudIviMain.h"
+
+#include "IniFunctions.h"
+#include "KV_Api.h"
+#include "KV_Text.h"
+#include "KV_VrfVrs.h"
+
+namespace KV_ZudIviMain {
+
+std::wstring gsIniFile;
+std::wstring gsVrsIniFile;
+std::wstring gsNomSrvApl;
+bool gbIniExists = false;
+bool gbVrsIniExists = false;
+bool gbDebug = false;
+
+namespace {
+
+constexpr const wchar_t* kUpdateTitle = L"Actualización de Morvane Pro";
+constexpr const wchar_t* kSection = L"General";
+
+// Asks the version component on the server (this machine when the name is
+// empty) for the version list of this client's system.
+std::wstring RequestVersionList(const std::wstring& sServer) {
+    using KV_VrfVrs::IKVAD_DMVrfSis;
+    CLSID clsid;
+    HRESULT hr = CLSIDFromProgID(KV_VrfVrs::kProgId, &clsid);
+    if (FAILED(hr)) {
+        KV_Api::RaiseHResult(hr, KV_VrfVrs::kProgId);
+    }
+    std::wstring sName = sServer;
+    COSERVERINFO server{};
+    server.pwszName = sName.data();
+    MULTI_QI query{&KV_VrfVrs::kIID_KVAD_DMVrfSis, nullptr, S_OK};
+    hr = CoCreateInstanceEx(clsid, nullptr, CLSCTX_SERVER, sName.empty() ? nullptr : &server, 1,
+                            &query);
+    KV_Api::ComPtr<IKVAD_DMVrfSis> component(static_cast<IKVAD_DMVrfSis*>(query.pItf));
+    if (FAILED(hr) || FAILED(query.hr)) {
+        KV_Api::RaiseHResult(FAILED(hr) ? hr : query.hr, KV_VrfVrs::kProgId);
+    }
+    const KV_Api::Bstr system(L"KV");
+    KV_Api::Bstr list;
+    hr = component->GetLstVrs(system.Get(), list.Put());
+    if (FAILED(hr)) {
+        KV_Api::RaiseComCall(hr, component.Get(), KV_VrfVrs::kIID_KVAD_DMVrfSis);
+    }
+    return list.Text();
+}
+
+bool Ask(const wchar_t* sQuestion) {
+    return KV_Api::ShowMessage(sQuestion, kUpdateTitle, MB_YESNO | MB_DEFBUTTON1) == IDYES;
+}
+
+void Run() {
+    const std::wstring sCommand = ArgumentsOf(GetCommandLineW());
+    const Switches switches = ReadSwitches(KV_Api::UpperCase(sCommand));
+    gsNomSrvApl = switches.sNomSrvApl;
+    gbDebug = switches.bDebug;
+
+    const std::wstring sFolder = KV_Api::ExeFolder();
+    gsIniFile = sFolder + L"\\Morvane.ini";
+    gsVrsIniFile = sFolder + L"\\MorvaneVrs.ini";
+    gbIniExists = KV_Api::FileExists(gsIniFile);
+    gbVrsIniExists = KV_Api::FileExists(gsVrsIniFile);
+
+    // Settings without versions are not used: both are filled again together.
+    if (gbIniExists && !gbVrsIniExists) {
+        KV_Api::DeleteFileOrRaise(gsIniFile);
+        gbIniExists = false;
+    }
+
+    std::wstring sVrsLoc;
+    if (gbIniExists) {
+        if (gsNomSrvApl.empty()) {
+            gsNomSrvApl = ReadIniKey(gsIniFile, kSection, L"NomSrvApl", L"");
+        }
+        sVrsLoc = ReadIniKey(gsIniFile, kSection, L"VrsSis", L"");
+    }
+
+    KV_Api::ComApartment apartment;
+    const std::wstring sLstVrs = RequestVersionList(gsNomSrvApl);
+    const std::wstring sVrsSrv = GetVrs(sLstVrs, L"VrsSis");
+
+    if (sVrsSrv != sVrsLoc) {
+        Ask(L"La versión de Morvane en su sistema es distinta a la instalada en el servidor, "
+            L"¿Desea actualizarla en este momento?");
+        // Whatever the answer, this run ends here: no component pass, no client.
+        return;
+    }
+
+    if (!VrfComps(sLstVrs) &&
+        !Ask(L"Falló la actualización de los componentes, ponganse en contacto con su "
+             L"administrador, ¿Desea continuar?")) {
+        return;
+    }
+    KV_Api::StartProgram(sFolder + L"\\Morvane.exe", sFolder + L"\\Morvane.exe " + sCommand,
+                         SW_SHOWNORMAL);
+}
+
+} // namespace
+
+void Main() {
+    try {
+        Run();
+    } catch (...) {
+        KV_Api::ShowMessage(KV_Api::CurrentErrorDescription(), KV_Api::kAppTitle, MB_OK);
+    }
+}
+
+} // namespace KV_ZudIviMain

@@ -1,0 +1,44 @@
+#pragma once
+// The start-up module: the whole run of the launcher, its module state, and
+// the pieces of it that need no Windows (version lookup, switches).
+
+#include <string>
+
+namespace KV_ZudIviMain {
+
+// Module state: set by Main, read by the component pass.
+extern std::wstring gsIniFile;    // <application folder>\Morvane.ini
+extern std::wstring gsVrsIniFile; // <application folder>\MorvaneVrs.ini
+extern std::wstring gsNomSrvApl;  // application server; empty means this machine
+extern bool gbIniExists;          // the settings file is this run's settings store
+extern bool gbVrsIniExists;       // the versions file existed at start-up
+extern bool gbDebug;              // "/ESDBG": the component pass writes a log
+
+// The launcher's run, from process start to its end. Every failure ends in one
+// message box; nothing escapes.
+void Main();
+
+// The version of the first item of the list whose name (the text before its
+// first ':', spaces around it ignored) equals the key without its surrounding
+// spaces. An item without ':' gives the whole item. Raises KV_Error 5 when no
+// item has that name.
+std::wstring GetVrs(std::wstring sLstVrs, std::wstring sKey);
+
+struct Switches {
+    std::wstring sNomSrvApl; // upper case, as the working copy holds it
+    bool bDebug = false;
+};
+
+// The switches in the upper-cased working copy of the command line:
+// "NOMSRVAPL=" anywhere, its value up to the next space; "/ESDBG" only in the
+// text after "NOMSRVAPL=" when that switch is present.
+Switches ReadSwitches(const std::wstring& sWorkingCopy);
+
+// The arguments of a process command line: the text after the program name
+// and the blanks that follow it, unchanged.
+std::wstring ArgumentsOf(const std::wstring& sProcessCommandLine);
+
+// The component pass: true when it reached the end of its list.
+bool VrfComps(const std::wstring& sLstVrs);
+
+} // namespace KV_ZudIviMain

@@ -1,0 +1,57 @@
+#include "IniFunctions.h"
+
+#include "KV_Api.h"
+#include "KV_Text.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+void ShowCurrentError() {
+    KV_Api::ShowMessage(KV_Api::CurrentErrorDescription(), KV_Api::kAppTitle, MB_OK);
+}
+
+} // namespace
+
+std::wstring ReadIniKey(const std::wstring& sIniFile, const std::wstring& sSection,
+                        const std::wstring& sKey, const KV_Variant& vDefault) {
+    std::wstring sDefault;
+    try {
+        sDefault = vDefault.ToText();
+        const std::string file = KV_Api::ToAnsi(sIniFile);
+        const std::string section = KV_Api::ToAnsi(sSection);
+        const std::string key = KV_Api::ToAnsi(sKey);
+        const std::string fallback = KV_Api::ToAnsi(sDefault);
+        // The platform cuts a value to the buffer without saying so, other than
+        // by filling it: grow until the value fits with room to spare.
+        std::vector<char> buffer(256);
+        for (;;) {
+            const DWORD n = GetPrivateProfileStringA(
+                section.c_str(), key.c_str(), fallback.c_str(), buffer.data(),
+                static_cast<DWORD>(buffer.size()), file.c_str());
+            if (n + 1 < buffer.size()) {
+                break;
+            }
+            buffer.assign(buffer.size() * 2, '\0');
+        }
+        return TrimSpaces(
+            KV_Api::FromAnsi(std::string_view(buffer.data(), std::strlen(buffer.data()))));
+    } catch (...) {
+        ShowCurrentError();
+        return sDefault;
+    }
+}
+
+std::int16_t WriteIniKey(const std::wstring& sIniFile, const std::wstring& sSection,
+                         const std::wstring& sKey, const std::wstring& sValue) {
+    try {
+        const BOOL ok = WritePrivateProfileStringA(
+            KV_Api::ToAnsi(sSection).c_str(), KV_Api::ToAnsi(sKey).c_str(),
+            KV_Api::ToAnsi(sValue).c_str(), KV_Api::ToAnsi(sIniFile).c_str());
+        return ok ? 1 : 0;
+    } catch (...) {
+        ShowCurrentError();
+        return 0;
+    }
+}

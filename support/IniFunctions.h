@@ -1,0 +1,18 @@
+#pragma once
+// Reading and writing one key of a profile (INI) file. Neither routine lets an
+// error reach its caller: a failure is shown and a fallback returned.
+
+#include "KV_Variant.h"
+
+#include <cstdint>
+#include <string>
+
+// The key's whole value, without leading and trailing spaces; the default's
+// text (trimmed the same way) when the file, section or key is missing.
+std::wstring ReadIniKey(const std::wstring& sIniFile, const std::wstring& sSection,
+                        const std::wstring& sKey, const KV_Variant& vDefault = KV_Variant());
+
+// Creates or replaces the key, creating file and section when missing.
+// 1 when the platform reports success, 0 otherwise.
+std::int16_t WriteIniKey(const std::wstring& sIniFile, const std::wstring& sSection,
+                         const std::wstring& sKey, const std::wstring& sValue);

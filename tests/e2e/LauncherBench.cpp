@@ -1,0 +1,95 @@
+#include "LauncherBench.h"
+
+#include "BenchFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace fs = std::filesystem;
+
+fs::path BuildFolder() {
+    return fs::path(KV_Bench::ModuleFolder(nullptr));
+}
+
+namespace {
+
+std::wstring CurrentTestName() {
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = info != nullptr ? std::string(info->test_suite_name()) + "." + info->name()
+                                       : std::string("bench");
+    std::replace(name.begin(), name.end(), '/', '_');
+    return KV_Bench::FromUtf8(name);
+}
+
+} // namespace
+
+LauncherBench::LauncherBench(const std::wstring& sAppSubfolder)
+    : m_root(fs::temp_directory_path() / L"kv-e2e" / CurrentTestName()),
+      m_app(m_root / sAppSubfolder) {
+    fs::remove_all(m_root);
+    fs::create_directories(m_app);
+    fs::copy_file(BuildFolder() / L"KV_ZudIvi.exe", m_app / L"KV_ZudIvi.exe");
+    PlaceRecorder(m_app / L"Morvane.exe");
+    // The launcher and everything it starts find the bench's files here.
+    SetEnvironmentVariableW(L"KV_BENCH_DIR", m_root.wstring().c_str());
+}
+
+LauncherBench::~LauncherBench() {
+    SetEnvironmentVariableW(L"KV_BENCH_DIR", nullptr);
+    std::error_code ignored;
+    fs::remove_all(m_root, ignored);
+}
+
+void LauncherBench::WriteSettings(std::string_view ansiText) {
+    KV_Bench::WriteBytes((m_app / L"Morvane.ini").wstring(), ansiText);
+}
+
+void LauncherBench::WriteVersions(std::string_view ansiText) {
+    KV_Bench::WriteBytes((m_app / L"MorvaneVrs.ini").wstring(), ansiText);
+}
+
+void LauncherBench::ServerAnswers(const std::wstring& sList) {
+    KV_Bench::WriteUtf8File((m_root / L"vrfvrs-list.txt").wstring(), sList);
+}
+
+void LauncherBench::ServerFails(const std::wstring& sDescription) {
+    KV_Bench::WriteUtf8File((m_root / L"vrfvrs-error.txt").wstring(), sDescription);
+}
+
+void LauncherBench::PlaceRecorder(const fs::path& path) const {
+    fs::create_directories(path.parent_path());
+    fs::copy_file(BuildFolder() / L"recorder.exe", path, fs::copy_options::overwrite_existing);
+}
+
+KV_Bench::RunResult LauncherBench::Run(const std::wstring& sArguments, std::vector<int> answers) {
+    std::size_t next = 0;
+    auto answer = [&](const KV_Bench::DialogSeen& dialog) {
+        if (next < answers.size()) {
+            return answers[next++];
+        }
+        const bool yesNo =
+            std::find(dialog.buttons.begin(), dialog.buttons.end(), IDNO) != dialog.buttons.end();
+        return yesNo ? IDNO : IDOK;
+    };
+    auto result = KV_Bench::RunAnswering((m_app / L"KV_ZudIvi.exe").wstring(), sArguments, answer);
+    EXPECT_TRUE(result.bEnded) << "the launcher was still running at the time limit";
+    EXPECT_TRUE(result.bStartedEnded) << "a program it started was still running";
+    return result;
+}
+
+std::vector<StartRecord> LauncherBench::Started() const {
+    std::vector<StartRecord> records;
+    for (const std::wstring& line : KV_Bench::ReadUtf8Lines((m_root / L"started.txt").wstring())) {
+        const std::size_t a = line.find(L'\t');
+        const std::size_t b = line.find(L'\t', a + 1);
+        const std::size_t c = line.rfind(L'\t');
+        records.push_back(
+            {line.substr(0, a), line.substr(a + 1, b - a - 1), line.substr(b + 1, c - b - 1)});
+    }
+    return records;
+}
+
+std::vector<std::wstring> LauncherBench::SystemCodesAsked() const {
+    return KV_Bench::ReadUtf8Lines((m_root / L"vrfvrs-calls.txt").wstring());
+}

@@ -1,0 +1,51 @@
+#pragma once
+// One installation of the launcher for an end-to-end test: an application
+// folder with the launcher and the client stand-in, the settings files, and
+// the answer of the version component stand-in. Everything lives in a folder
+// of its own under %TEMP%, named after the test, and is removed afterwards.
+
+#include "BenchRun.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct StartRecord {
+    std::wstring sName;        // file name of the program started
+    std::wstring sPath;        // its full path
+    std::wstring sCommandLine; // exactly as it received it
+};
+
+class LauncherBench {
+public:
+    // sAppSubfolder: where below the test's folder the application folder lies.
+    explicit LauncherBench(const std::wstring& sAppSubfolder = L"app");
+    ~LauncherBench();
+    LauncherBench(const LauncherBench&) = delete;
+    LauncherBench& operator=(const LauncherBench&) = delete;
+
+    const std::filesystem::path& Root() const { return m_root; }
+    const std::filesystem::path& AppFolder() const { return m_app; }
+
+    // The files as the bytes given (the platform reads them in the ANSI code page).
+    void WriteSettings(std::string_view ansiText);
+    void WriteVersions(std::string_view ansiText);
+    void ServerAnswers(const std::wstring& sList);
+    void ServerFails(const std::wstring& sDescription);
+    // Puts the recorder at a path, so a test can see whether anything ran it.
+    void PlaceRecorder(const std::filesystem::path& path) const;
+
+    // Runs the launcher with these arguments, pressing the given buttons on the
+    // dialogs in turn (and the one that closes a dialog when they run out).
+    KV_Bench::RunResult Run(const std::wstring& sArguments, std::vector<int> answers = {});
+
+    std::vector<StartRecord> Started() const;
+    std::vector<std::wstring> SystemCodesAsked() const;
+
+private:
+    std::filesystem::path m_root;
+    std::filesystem::path m_app;
+};
+
+// The folder of the test program, where the build put the launcher and the stand-ins.
+std::filesystem::path BuildFolder();

@@ -1,0 +1,117 @@
+#include "BenchFiles.h"
+
+#include "KV_Api.h"
+
+#include <stdexcept>
+
+namespace KV_Bench {
+
+std::string Utf8(std::wstring_view sText) {
+    if (sText.empty()) {
+        return std::string();
+    }
+    const int n = WideCharToMultiByte(CP_UTF8, 0, sText.data(), static_cast<int>(sText.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, sText.data(), static_cast<int>(sText.size()), result.data(), n,
+                        nullptr, nullptr);
+    return result;
+}
+
+std::wstring FromUtf8(std::string_view sText) {
+    if (sText.empty()) {
+        return std::wstring();
+    }
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, sText.data(), static_cast<int>(sText.size()), nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, sText.data(), static_cast<int>(sText.size()), result.data(), n);
+    return result;
+}
+
+std::wstring EnvironmentValue(const wchar_t* sName) {
+    const DWORD n = GetEnvironmentVariableW(sName, nullptr, 0);
+    if (n == 0) {
+        return std::wstring();
+    }
+    std::wstring value(n, L'\0');
+    value.resize(GetEnvironmentVariableW(sName, value.data(), n));
+    return value;
+}
+
+std::wstring ModulePath(HMODULE module) {
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size())));
+    return path;
+}
+
+std::wstring ModuleFolder(HMODULE module) {
+    const std::wstring path = ModulePath(module);
+    return path.substr(0, path.find_last_of(L'\\'));
+}
+
+bool PathExists(const std::wstring& sPath) {
+    return GetFileAttributesW(sPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadBytes(const std::wstring& sPath) {
+    const KV_Api::UniqueHandle file(CreateFileW(sPath.c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                OPEN_EXISTING, 0, nullptr));
+    std::string bytes;
+    if (!file) {
+        return bytes;
+    }
+    char chunk[65536];
+    DWORD n = 0;
+    while (ReadFile(file.Get(), chunk, sizeof(chunk), &n, nullptr) && n > 0) {
+        bytes.append(chunk, n);
+    }
+    return bytes;
+}
+
+static void Write(const std::wstring& sPath, std::string_view bytes, DWORD disposition) {
+    const DWORD access = disposition == OPEN_ALWAYS ? FILE_APPEND_DATA : GENERIC_WRITE;
+    const KV_Api::UniqueHandle file(CreateFileW(sPath.c_str(), access,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file ||
+        !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+        throw std::runtime_error("cannot write " + Utf8(sPath));
+    }
+}
+
+void WriteBytes(const std::wstring& sPath, std::string_view bytes) {
+    Write(sPath, bytes, CREATE_ALWAYS);
+}
+
+std::wstring ReadUtf8File(const std::wstring& sPath) {
+    return FromUtf8(ReadBytes(sPath));
+}
+
+void WriteUtf8File(const std::wstring& sPath, std::wstring_view sText) {
+    WriteBytes(sPath, Utf8(sText));
+}
+
+void AppendUtf8Line(const std::wstring& sPath, std::wstring_view sLine) {
+    Write(sPath, Utf8(sLine) + "\n", OPEN_ALWAYS);
+}
+
+std::vector<std::wstring> ReadUtf8Lines(const std::wstring& sPath) {
+    std::vector<std::wstring> lines;
+    const std::wstring text = ReadUtf8File(sPath);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos) {
+            end = text.size();
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+} // namespace KV_Bench

@@ -1,0 +1,189 @@
+#include "BenchRun.h"
+
+#include "BenchFiles.h"
+#include "KV_Api.h"
+
+#include <stdexcept>
+
+namespace KV_Bench {
+
+namespace {
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
+// Window text through WM_GETTEXT, which crosses process boundaries.
+std::wstring TextOf(HWND hwnd) {
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 2000, &copied);
+    text.resize(copied);
+    return text;
+}
+
+struct Search {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindTopDialog(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == search->pid && IsWindowVisible(hwnd) && ClassOf(hwnd) == L"#32770") {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK InspectChild(HWND child, LPARAM param) {
+    auto* dialog = reinterpret_cast<DialogSeen*>(param);
+    if (!IsWindowVisible(child)) {
+        return TRUE;
+    }
+    const std::wstring name = ClassOf(child);
+    const LONG style = GetWindowLongW(child, GWL_STYLE);
+    if (_wcsicmp(name.c_str(), L"Button") == 0) {
+        const int id = GetDlgCtrlID(child);
+        dialog->buttons.push_back(id);
+        if ((style & 0x0F) == BS_DEFPUSHBUTTON && dialog->iDefault == 0) {
+            dialog->iDefault = id;
+        }
+    } else if (_wcsicmp(name.c_str(), L"Static") == 0) {
+        if ((style & SS_TYPEMASK) == SS_ICON) {
+            DWORD_PTR icon = 0;
+            SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon);
+            dialog->bIcon = dialog->bIcon || icon != 0;
+        } else {
+            const std::wstring text = TextOf(child);
+            if (!text.empty()) {
+                dialog->sText += text;
+            }
+        }
+    }
+    return TRUE;
+}
+
+} // namespace
+
+std::string Describe(const DialogSeen& dialog) {
+    std::string buttons;
+    for (int id : dialog.buttons) {
+        const char* name = id == IDOK       ? "OK"
+                           : id == IDYES    ? "Yes"
+                           : id == IDNO     ? "No"
+                           : id == IDCANCEL ? "Cancel"
+                                            : "?";
+        buttons += buttons.empty() ? name : std::string(", ") + name;
+    }
+    std::string line = "[";
+    line += Utf8(dialog.sTitle);
+    line += "] \"";
+    line += Utf8(dialog.sText);
+    line += "\" buttons: ";
+    line += buttons;
+    line += " default: ";
+    line += std::to_string(dialog.iDefault);
+    line += dialog.bIcon ? " icon" : " no icon";
+    return line;
+}
+
+HWND FindDialogOf(DWORD dwProcessId) {
+    Search search{dwProcessId, nullptr};
+    EnumWindows(FindTopDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+DialogSeen Inspect(HWND hwnd) {
+    DialogSeen dialog;
+    dialog.hwnd = hwnd;
+    dialog.sTitle = TextOf(hwnd);
+    dialog.bOwned = GetWindow(hwnd, GW_OWNER) != nullptr;
+    EnumChildWindows(hwnd, InspectChild, reinterpret_cast<LPARAM>(&dialog));
+    return dialog;
+}
+
+void Press(HWND hwnd, int iButton) {
+    PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(iButton, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(hwnd, iButton)));
+}
+
+DialogSeen AnswerNextDialog(DWORD dwProcessId, int iButton, DWORD dwLimitMs) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < dwLimitMs) {
+        if (HWND hwnd = FindDialogOf(dwProcessId)) {
+            Sleep(100); // let the box finish laying itself out
+            DialogSeen dialog = Inspect(hwnd);
+            Press(hwnd, iButton);
+            return dialog;
+        }
+        Sleep(50);
+    }
+    return DialogSeen();
+}
+
+RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments, Answerer answer,
+                       DWORD dwLimitMs) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    std::wstring sCommandLine = L"\"" + sExe + L"\"";
+    if (!sArguments.empty()) {
+        sCommandLine += L" " + sArguments;
+    }
+    // The program and all it starts share a job, so the run can wait for
+    // the programs it started too.
+    const KV_Api::UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
+    if (!job || !CreateProcessW(sExe.c_str(), sCommandLine.data(), nullptr, nullptr, FALSE,
+                                CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)) {
+        throw std::runtime_error("cannot start " + Utf8(sExe) + ": " +
+                                 Utf8(KV_Api::SystemMessage(GetLastError())));
+    }
+    const KV_Api::UniqueHandle process(info.hProcess);
+    const KV_Api::UniqueHandle thread(info.hThread);
+    AssignProcessToJobObject(job.Get(), process.Get());
+    ResumeThread(thread.Get());
+
+    RunResult result;
+    HWND answered = nullptr;
+    const DWORD start = GetTickCount();
+    while (WaitForSingleObject(process.Get(), 50) == WAIT_TIMEOUT) {
+        if (GetTickCount() - start > dwLimitMs) {
+            TerminateProcess(process.Get(), 1);
+            WaitForSingleObject(process.Get(), 5000);
+            return result;
+        }
+        if (answered != nullptr && IsWindow(answered)) {
+            continue; // the last box is still closing
+        }
+        answered = nullptr;
+        HWND hwnd = FindDialogOf(info.dwProcessId);
+        if (hwnd == nullptr) {
+            continue;
+        }
+        Sleep(100); // let the box finish laying itself out
+        DialogSeen dialog = Inspect(hwnd);
+        result.dialogs.push_back(dialog);
+        Press(hwnd, answer(dialog));
+        answered = hwnd;
+    }
+    result.bEnded = true;
+    GetExitCodeProcess(process.Get(), &result.dwExitCode);
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    while (QueryInformationJobObject(job.Get(), JobObjectBasicAccountingInformation, &accounting,
+                                     sizeof(accounting), nullptr) &&
+           accounting.ActiveProcesses > 0 && GetTickCount() - start < dwLimitMs) {
+        Sleep(20);
+    }
+    result.bStartedEnded = accounting.ActiveProcesses == 0;
+    return result;
+}
+
+} // namespace KV_Bench

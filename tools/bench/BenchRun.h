@@ -1,0 +1,52 @@
+#pragma once
+// Runs a program of the build under the bench and deals with the message
+// boxes it shows: each one is read (title, text, buttons, default, icon) and
+// answered by a callback, as a person at the screen would.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace KV_Bench {
+
+struct DialogSeen {
+    std::wstring sTitle;
+    std::wstring sText;
+    std::vector<int> buttons; // control ids of the visible buttons (IDOK, IDYES, ...)
+    int iDefault = 0;         // id of the default button, 0 when none
+    bool bIcon = false;       // an icon is shown beside the text
+    bool bOwned = false;      // the box has an owner window
+    HWND hwnd = nullptr;
+};
+
+// A readable one-line form, UTF-8, for test messages and the demo's output.
+std::string Describe(const DialogSeen& dialog);
+
+// The first visible top-level dialog window ("#32770") of a process.
+HWND FindDialogOf(DWORD dwProcessId);
+DialogSeen Inspect(HWND hwnd);
+void Press(HWND hwnd, int iButton);
+
+// Waits up to dwLimitMs for a dialog of the process, reads it and presses the
+// button; an empty DialogSeen (no hwnd) when none came.
+DialogSeen AnswerNextDialog(DWORD dwProcessId, int iButton, DWORD dwLimitMs = 10000);
+
+struct RunResult {
+    std::vector<DialogSeen> dialogs; // in the order they appeared
+    bool bEnded = false;             // false: still running at the time limit, then killed
+    DWORD dwExitCode = 0;
+    bool bStartedEnded = false; // the programs it started have ended too
+};
+
+// Which button to press on a dialog.
+using Answerer = std::function<int(const DialogSeen&)>;
+
+// Starts sExe with the arguments, answers every dialog it shows, and waits
+// for it and the programs it starts to end, for at most dwLimitMs. Environment and working folder
+// are the caller's.
+RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments, Answerer answer,
+                       DWORD dwLimitMs = 60000);
+
+} // namespace KV_Bench
