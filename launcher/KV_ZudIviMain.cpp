@@ -1,6 +1,7 @@
 #include "KV_ZudIviMain.h"
 
 #include "IniFunctions.h"
+#include "KV_DlgEsp.h"
 #include "KV_Api.h"
 #include "KV_Text.h"
 #include "KV_VrfVrs.h"
@@ -51,6 +52,18 @@ bool Ask(const wchar_t* sQuestion) {
     return KV_Api::ShowMessage(sQuestion, kUpdateTitle, MB_YESNO | MB_DEFBUTTON1) == IDYES;
 }
 
+// Runs the client setup from the server's share under the wait dialog. Its
+// outcome is not reported: the setup shows its own.
+void RunSetup() {
+    KV_DlgEsp dialog;
+    dialog.SetMsg(L"Instalación", L"Espere a que termine el proceso de instalación");
+    dialog.Show();
+    KV_Api::ProcessPendingMessages();
+    std::wstring sMessage;
+    RunAndWait(L"\\\\" + gsNomSrvApl + L"\\Morvane_Client\\Setup.exe", SW_SHOWNORMAL, sMessage,
+               2000000000);
+}
+
 void Run() {
     const std::wstring sCommand = ArgumentsOf(GetCommandLineW());
     const Switches switches = ReadSwitches(KV_Api::UpperCase(sCommand));
@@ -82,8 +95,10 @@ void Run() {
     const std::wstring sVrsSrv = GetVrs(sLstVrs, L"VrsSis");
 
     if (sVrsSrv != sVrsLoc) {
-        Ask(L"La versión de Morvane en su sistema es distinta a la instalada en el servidor, "
-            L"¿Desea actualizarla en este momento?");
+        if (Ask(L"La versión de Morvane en su sistema es distinta a la instalada en el servidor, "
+                L"¿Desea actualizarla en este momento?")) {
+            RunSetup();
+        }
         // Whatever the answer, this run ends here: no component pass, no client.
         return;
     }

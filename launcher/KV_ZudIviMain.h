@@ -2,6 +2,7 @@
 // The start-up module: the whole run of the launcher, its module state, and
 // the pieces of it that need no Windows (version lookup, switches).
 
+#include <cstdint>
 #include <string>
 
 namespace KV_ZudIviMain {
@@ -38,7 +39,29 @@ Switches ReadSwitches(const std::wstring& sWorkingCopy);
 // and the blanks that follow it, unchanged.
 std::wstring ArgumentsOf(const std::wstring& sProcessCommandLine);
 
+// The program of a command line: its first word, or the quoted text when it
+// starts with a quote, without the quotes.
+std::wstring ProgramOf(const std::wstring& sCommandLine);
+
 // The component pass: true when it reached the end of its list.
 bool VrfComps(const std::wstring& sLstVrs);
 
 } // namespace KV_ZudIviMain
+
+#ifdef _WIN32
+#include <windows.h>
+
+namespace KV_ZudIviMain {
+
+// Starts the command with the window style (1: normal, with focus) and waits
+// for the program to end, letting window messages through every 100 ms.
+// True when it ended within lTimeoutMs; otherwise false with the reason in
+// sMessage, which success leaves untouched. The program is never stopped.
+bool RunAndWait(const std::wstring& sCommand, std::int32_t lWindowStyle, std::wstring& sMessage,
+                std::int32_t lTimeoutMs);
+
+// The wait of RunAndWait on a process opened for querying.
+bool WaitForProcess(HANDLE hProcess, std::wstring& sMessage, std::int32_t lTimeoutMs);
+
+} // namespace KV_ZudIviMain
+#endif

@@ -18,6 +18,13 @@ Switches ReadSwitches(const std::wstring& sWorkingCopy) {
     return result;
 }
 
+std::wstring ProgramOf(const std::wstring& sCommandLine) {
+    if (!sCommandLine.empty() && sCommandLine[0] == L'"') {
+        return sCommandLine.substr(1, sCommandLine.find(L'"', 1) - 1);
+    }
+    return sCommandLine.substr(0, sCommandLine.find_first_of(L" \t"));
+}
+
 std::wstring ArgumentsOf(const std::wstring& sProcessCommandLine) {
     const std::wstring& s = sProcessCommandLine;
     std::size_t i = 0;

@@ -39,6 +39,9 @@ LauncherBench::~LauncherBench() {
     SetEnvironmentVariableW(L"KV_BENCH_DIR", nullptr);
     std::error_code ignored;
     fs::remove_all(m_root, ignored);
+    for (const auto& share : m_shares) {
+        fs::remove_all(share.parent_path(), ignored);
+    }
 }
 
 void LauncherBench::WriteSettings(std::string_view ansiText) {
@@ -55,6 +58,20 @@ void LauncherBench::ServerAnswers(const std::wstring& sList) {
 
 void LauncherBench::ServerFails(const std::wstring& sDescription) {
     KV_Bench::WriteUtf8File((m_root / L"vrfvrs-error.txt").wstring(), sDescription);
+}
+
+fs::path LauncherBench::Share(const std::wstring& sServer) {
+    // Wine maps \\server\share to $WINEPREFIX/dosdevices/unc/server/share.
+    std::wstring prefix = KV_Bench::EnvironmentValue(L"WINEPREFIX");
+    std::replace(prefix.begin(), prefix.end(), L'/', L'\\');
+    std::wstring server = sServer;
+    CharLowerBuffW(server.data(), static_cast<DWORD>(server.size()));
+    const fs::path share =
+        fs::path(L"Z:" + prefix) / L"dosdevices" / L"unc" / server / L"Morvane_Client";
+    fs::remove_all(share.parent_path());
+    fs::create_directories(share);
+    m_shares.push_back(share);
+    return share;
 }
 
 void LauncherBench::PlaceRecorder(const fs::path& path) const {
@@ -74,18 +91,21 @@ KV_Bench::RunResult LauncherBench::Run(const std::wstring& sArguments, std::vect
     };
     auto result = KV_Bench::RunAnswering((m_app / L"KV_ZudIvi.exe").wstring(), sArguments, answer);
     EXPECT_TRUE(result.bEnded) << "the launcher was still running at the time limit";
-    EXPECT_TRUE(result.bStartedEnded) << "a program it started was still running";
+    std::string left;
+    for (const auto& name : result.stillRunning) {
+        left += " ";
+        left += KV_Bench::Utf8(name);
+    }
+    EXPECT_TRUE(result.bStartedEnded) << "programs it started were still running:" << left;
     return result;
 }
 
 std::vector<StartRecord> LauncherBench::Started() const {
     std::vector<StartRecord> records;
     for (const std::wstring& line : KV_Bench::ReadUtf8Lines((m_root / L"started.txt").wstring())) {
-        const std::size_t a = line.find(L'\t');
-        const std::size_t b = line.find(L'\t', a + 1);
-        const std::size_t c = line.rfind(L'\t');
-        records.push_back(
-            {line.substr(0, a), line.substr(a + 1, b - a - 1), line.substr(b + 1, c - b - 1)});
+        const auto fields = KV_Bench::SplitTabs(line);
+        records.push_back({fields.at(0), fields.at(1), fields.at(2),
+                           static_cast<DWORD>(std::stoul(fields.at(4)))});
     }
     return records;
 }

@@ -6,6 +6,8 @@
 
 #include "BenchRun.h"
 
+#include <windows.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@ struct StartRecord {
     std::wstring sName;        // file name of the program started
     std::wstring sPath;        // its full path
     std::wstring sCommandLine; // exactly as it received it
+    DWORD dwProcessId = 0;
 };
 
 class LauncherBench {
@@ -35,6 +38,9 @@ public:
     // Puts the recorder at a path, so a test can see whether anything ran it.
     void PlaceRecorder(const std::filesystem::path& path) const;
 
+    // The folder behind the share \\<server>\Morvane_Client, created empty.
+    std::filesystem::path Share(const std::wstring& sServer);
+
     // Runs the launcher with these arguments, pressing the given buttons on the
     // dialogs in turn (and the one that closes a dialog when they run out).
     KV_Bench::RunResult Run(const std::wstring& sArguments, std::vector<int> answers = {});
@@ -45,6 +51,7 @@ public:
 private:
     std::filesystem::path m_root;
     std::filesystem::path m_app;
+    std::vector<std::filesystem::path> m_shares;
 };
 
 // The folder of the test program, where the build put the launcher and the stand-ins.

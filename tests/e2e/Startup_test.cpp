@@ -116,6 +116,41 @@ TEST_F(Startup, ADifferentServerVersionAsksForTheSetupAndNoEndsTheRun) {
     }
 }
 
+// Yes to the setup question: the setup runs from the server's share while the
+// wait dialog is on screen, and the launcher ends when the setup has ended.
+TEST_F(Startup, YesRunsTheSetupFromTheShareUnderTheWaitDialog) {
+    bench.ServerAnswers(L"VrsSis:1.3,");
+    for (const auto& [arguments, server] :
+         {std::pair<std::wstring, std::wstring>{L"nomsrvapl=srvcmd /esdbg", L"SRVCMD"},
+          std::pair<std::wstring, std::wstring>{L"", L"SRVAPL"}}) {
+        fs::remove(bench.Root() / L"started.txt");
+        fs::remove(bench.Root() / L"ended.txt");
+        fs::remove(bench.Root() / L"seen.txt");
+        const fs::path setup = bench.Share(server) / L"Setup.exe";
+        bench.PlaceRecorder(setup);
+        KV_Bench::WriteBytes(setup.wstring() + L".bench", "sleep=1500 exit=3 look=1");
+
+        const auto run = bench.Run(arguments, {IDYES});
+        ASSERT_EQ(run.dialogs.size(), 1u) << Dialogs(run);
+        EXPECT_EQ(run.dialogs[0].sText, kSetupQuestion);
+        const auto started = bench.Started();
+        ASSERT_EQ(started.size(), 1u); // the setup alone: no client
+        EXPECT_EQ(started[0].sName, L"Setup.exe");
+        EXPECT_EQ(started[0].sCommandLine, L"\\\\" + server + L"\\Morvane_Client\\Setup.exe");
+        EXPECT_EQ(KV_Bench::ReadUtf8Lines((bench.Root() / L"seen.txt").wstring()),
+                  std::vector<std::wstring>{
+                      L"Instalación\tEspere a que termine el proceso de instalación"});
+        const fs::path shots = BuildFolder().parent_path() / L"screenshots";
+        fs::create_directories(shots);
+        fs::copy_file(bench.Root() / L"wait-dialog.png", shots / L"setup-wait-dialog.png",
+                      fs::copy_options::overwrite_existing);
+        const auto ended = KV_Bench::ReadUtf8Lines((bench.Root() / L"ended.txt").wstring());
+        ASSERT_EQ(ended.size(), 1u);
+        EXPECT_LE(std::stoul(KV_Bench::SplitTabs(ended[0]).at(1)), run.dwEndTick)
+            << "the launcher ended before the setup";
+    }
+}
+
 TEST_F(Startup, AListWithoutTheSystemVersionIsOneErrorAndNoClient) {
     bench.ServerAnswers(L"Comp.dll:3,XVrsSis:1.2,");
     const auto run = bench.Run(L"");

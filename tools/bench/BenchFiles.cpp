@@ -114,4 +114,17 @@ std::vector<std::wstring> ReadUtf8Lines(const std::wstring& sPath) {
     return lines;
 }
 
+std::vector<std::wstring> SplitTabs(const std::wstring& sLine) {
+    std::vector<std::wstring> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = sLine.find(L'\t', start);
+        fields.push_back(sLine.substr(start, tab - start));
+        if (tab == std::wstring::npos) {
+            return fields;
+        }
+        start = tab + 1;
+    }
+}
+
 } // namespace KV_Bench

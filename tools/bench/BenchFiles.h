@@ -24,5 +24,6 @@ std::wstring ReadUtf8File(const std::wstring& sPath);
 void WriteUtf8File(const std::wstring& sPath, std::wstring_view sText);
 void AppendUtf8Line(const std::wstring& sPath, std::wstring_view sLine);
 std::vector<std::wstring> ReadUtf8Lines(const std::wstring& sPath);
+std::vector<std::wstring> SplitTabs(const std::wstring& sLine);
 
 } // namespace KV_Bench

@@ -175,6 +175,7 @@ RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments,
         answered = hwnd;
     }
     result.bEnded = true;
+    result.dwEndTick = GetTickCount();
     GetExitCodeProcess(process.Get(), &result.dwExitCode);
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
     while (QueryInformationJobObject(job.Get(), JobObjectBasicAccountingInformation, &accounting,
@@ -183,6 +184,26 @@ RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments,
         Sleep(20);
     }
     result.bStartedEnded = accounting.ActiveProcesses == 0;
+    if (!result.bStartedEnded) {
+        struct {
+            JOBOBJECT_BASIC_PROCESS_ID_LIST list;
+            ULONG_PTR more[63];
+        } ids{};
+        ids.list.NumberOfAssignedProcesses = 64;
+        QueryInformationJobObject(job.Get(), JobObjectBasicProcessIdList, &ids, sizeof(ids),
+                                  nullptr);
+        for (DWORD i = 0; i < ids.list.NumberOfProcessIdsInList; ++i) {
+            const KV_Api::UniqueHandle p(
+                OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                            static_cast<DWORD>(ids.list.ProcessIdList[i])));
+            wchar_t name[MAX_PATH] = {};
+            DWORD size = MAX_PATH;
+            if (p) {
+                QueryFullProcessImageNameW(p.Get(), 0, name, &size);
+            }
+            result.stillRunning.push_back(name);
+        }
+    }
     return result;
 }
 

@@ -37,7 +37,9 @@ struct RunResult {
     std::vector<DialogSeen> dialogs; // in the order they appeared
     bool bEnded = false;             // false: still running at the time limit, then killed
     DWORD dwExitCode = 0;
-    bool bStartedEnded = false; // the programs it started have ended too
+    bool bStartedEnded = false;             // the programs it started have ended too
+    std::vector<std::wstring> stillRunning; // when not: the programs left
+    DWORD dwEndTick = 0;                    // GetTickCount() when its end was seen
 };
 
 // Which button to press on a dialog.
@@ -46,6 +48,9 @@ using Answerer = std::function<int(const DialogSeen&)>;
 // Starts sExe with the arguments, answers every dialog it shows, and waits
 // for it and the programs it starts to end, for at most dwLimitMs. Environment and working folder
 // are the caller's.
+// Writes what the screen shows of the window, frame included, as a PNG file.
+void SaveScreenshot(HWND hwnd, const std::wstring& sPngPath);
+
 RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments, Answerer answer,
                        DWORD dwLimitMs = 60000);
 

@@ -1,0 +1,50 @@
+#include "KV_ZudIviMain.h"
+
+#include "KV_Api.h"
+
+#include <mmsystem.h>
+
+namespace KV_ZudIviMain {
+
+bool WaitForProcess(HANDLE hProcess, std::wstring& sMessage, std::int32_t lTimeoutMs) {
+    bool bResult = true;
+    const DWORD start = timeGetTime();
+    DWORD exitCode = 0;
+    do {
+        if (!GetExitCodeProcess(hProcess, &exitCode)) {
+            // Without an exit code nothing says the program has ended.
+            sMessage = KV_Api::SystemMessage(GetLastError());
+            return false;
+        }
+        KV_Api::ProcessPendingMessages();
+        Sleep(100);
+        // Unsigned difference: right across a wrap of the 32-bit counter.
+        const DWORD elapsed = timeGetTime() - start;
+        if (static_cast<std::int64_t>(elapsed) > lTimeoutMs) {
+            sMessage = L"The process has timed out.";
+            exitCode = 0;
+            bResult = false;
+        }
+    } while (exitCode == STILL_ACTIVE);
+    return bResult;
+}
+
+bool RunAndWait(const std::wstring& sCommand, std::int32_t lWindowStyle, std::wstring& sMessage,
+                std::int32_t lTimeoutMs) {
+    try {
+        const DWORD pid =
+            KV_Api::StartProgram(ProgramOf(sCommand), sCommand, static_cast<WORD>(lWindowStyle));
+        const KV_Api::UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid));
+        if (!process) {
+            sMessage = L"This program could not determine whether the process started."
+                       L"Please watch the program and check it completes.";
+            return false;
+        }
+        return WaitForProcess(process.Get(), sMessage, lTimeoutMs);
+    } catch (...) {
+        sMessage = KV_Api::CurrentErrorDescription();
+        return false;
+    }
+}
+
+} // namespace KV_ZudIviMain

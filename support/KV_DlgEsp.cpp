@@ -1,0 +1,101 @@
+#include "KV_DlgEsp.h"
+
+#include "KV_Api.h"
+
+namespace {
+
+// The design in twips (1440 to the inch), turned into pixels at the screen's DPI.
+constexpr int kClientWidth = 3045;
+constexpr int kClientHeight = 1065;
+constexpr int kLabelLeft = 120;
+constexpr int kLabelTop = 120;
+constexpr int kLabelWidth = 2715;
+constexpr int kLabelHeight = 675;
+constexpr int kIconId = 1; // the executable's own icon
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+void RegisterWindowClass(HINSTANCE instance) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_NOCLOSE; // the step can't be cancelled from here
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconId));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId),
+                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), 0));
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = KV_DlgEsp::kClassName;
+    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        KV_Api::RaiseWin32(GetLastError(), L"KV_DlgEsp");
+    }
+}
+
+void SetText(HWND hwnd, const std::wstring& sText) {
+    if (!SetWindowTextW(hwnd, sText.c_str())) {
+        KV_Api::RaiseWin32(GetLastError(), L"KV_DlgEsp.SetMsg");
+    }
+}
+
+} // namespace
+
+KV_DlgEsp::KV_DlgEsp() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    RegisterWindowClass(instance);
+    const int dpi = ScreenDpi();
+    const auto px = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
+
+    RECT frame{0, 0, px(kClientWidth), px(kClientHeight)};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    m_hwnd =
+        CreateWindowExW(0, kClassName, L"", kStyle, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                        (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr,
+                        nullptr, instance, nullptr);
+    if (m_hwnd == nullptr) {
+        KV_Api::RaiseWin32(GetLastError(), L"KV_DlgEsp");
+    }
+    // SS_LEFT breaks lines at words and clips what lies beyond the label.
+    m_label = CreateWindowExW(0, L"Static", L"Espere a que termine el proceso de instalación",
+                              WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, px(kLabelLeft),
+                              px(kLabelTop), px(kLabelWidth), px(kLabelHeight), m_hwnd,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLblEspId)), instance,
+                              nullptr);
+    if (m_label == nullptr) {
+        const DWORD error = GetLastError();
+        DestroyWindow(m_hwnd);
+        KV_Api::RaiseWin32(error, L"KV_DlgEsp");
+    }
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+        m_font = CreateFontIndirectW(&metrics.lfMessageFont);
+        SendMessageW(m_label, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+    }
+}
+
+KV_DlgEsp::~KV_DlgEsp() {
+    DestroyWindow(m_hwnd);
+    if (m_font != nullptr) {
+        DeleteObject(m_font);
+    }
+}
+
+void KV_DlgEsp::SetMsg(std::wstring sCaption, std::wstring sMsg) {
+    SetText(m_hwnd, sCaption);
+    SetText(m_label, sMsg);
+}
+
+void KV_DlgEsp::Show() {
+    ShowWindow(m_hwnd, SW_SHOWNORMAL);
+    UpdateWindow(m_hwnd);
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The wait dialog: a small window with a title and one text label, shown
+// while a long step runs. It has no buttons and handles no events; the caller
+// creates it, fills it with SetMsg, shows it and destroys it.
+
+#include <windows.h>
+
+#include <string>
+
+class KV_DlgEsp {
+public:
+    static constexpr int kLblEspId = 100; // control id of the label lblEsp
+    static constexpr const wchar_t* kClassName = L"KV_DlgEsp";
+
+    // Creates the window, hidden, with the label's default text.
+    KV_DlgEsp();
+    ~KV_DlgEsp();
+    KV_DlgEsp(const KV_DlgEsp&) = delete;
+    KV_DlgEsp& operator=(const KV_DlgEsp&) = delete;
+
+    // Sets the caption, then the label's text.
+    void SetMsg(std::wstring sCaption, std::wstring sMsg);
+
+    // Shows the window without an owner and without waiting for it.
+    void Show();
+
+    HWND Window() const noexcept { return m_hwnd; }
+
+private:
+    HWND m_hwnd = nullptr;
+    HWND m_label = nullptr;
+    HFONT m_font = nullptr;
+};
