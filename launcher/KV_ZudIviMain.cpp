@@ -1,8 +1,9 @@
 #include "KV_ZudIviMain.h"
 
 #include "IniFunctions.h"
-#include "KV_DlgEsp.h"
 #include "KV_Api.h"
+#include "KV_DlgEsp.h"
+#include "KV_Reg.h"
 #include "KV_Text.h"
 #include "KV_VrfVrs.h"
 
@@ -88,6 +89,25 @@ void Run() {
             gsNomSrvApl = ReadIniKey(gsIniFile, kSection, L"NomSrvApl", L"");
         }
         sVrsLoc = ReadIniKey(gsIniFile, kSection, L"VrsSis", L"");
+    } else {
+        // First run, or a repaired one: the settings come from the registry
+        // and move into the settings file. A server named on the command line
+        // is the one stored.
+        {
+            KV_Reg reg;
+            reg.SetClassKey(kRegLocalMachine);
+            reg.SetSectionKey(kSettingsKey);
+            if (gsNomSrvApl.empty()) {
+                reg.SetValueKey(L"NomSrvApl");
+                gsNomSrvApl = TrimSpaces(reg.Value().ToText());
+            }
+            reg.SetValueKey(L"VrsSis");
+            sVrsLoc = TrimSpaces(reg.Value().ToText());
+        }
+        // A folder that can't be written is no reason to stop: this run has
+        // what it needs, and the next one migrates again.
+        WriteIniKey(gsIniFile, kSection, L"NomSrvApl", gsNomSrvApl);
+        WriteIniKey(gsIniFile, kSection, L"VrsSis", sVrsLoc);
     }
 
     KV_Api::ComApartment apartment;

@@ -15,6 +15,10 @@ extern bool gbIniExists;          // the settings file is this run's settings st
 extern bool gbVrsIniExists;       // the versions file existed at start-up
 extern bool gbDebug;              // "/ESDBG": the component pass writes a log
 
+// Where the settings live before the first run has moved them into the
+// settings files (under HKEY_LOCAL_MACHINE).
+inline constexpr const wchar_t* kSettingsKey = L"Software\\Brenvask\\Morvane Pro\\";
+
 // The launcher's run, from process start to its end. Every failure ends in one
 // message box; nothing escapes.
 void Main();
