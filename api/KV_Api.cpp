@@ -2,6 +2,8 @@
 
 #include "KV_Error.h"
 
+#include <shellapi.h>
+
 #include <cstdio>
 #include <new>
 #include <vector>
@@ -181,6 +183,28 @@ DWORD StartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLin
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
     return info.dwProcessId;
+}
+
+bool ShellFileCopy(const std::wstring& sFrom, const std::wstring& sTo) {
+    // Each field holds a list of names, closed by an empty name.
+    std::string from = ToAnsi(sFrom);
+    from.append(2, '\0');
+    std::string to = ToAnsi(sTo);
+    to.append(2, '\0');
+    SHFILEOPSTRUCTA operation{};
+    operation.hwnd = nullptr;
+    operation.wFunc = FO_COPY;
+    operation.pFrom = from.c_str();
+    operation.pTo = to.c_str();
+    operation.fFlags =
+        static_cast<FILEOP_FLAGS>(FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOCONFIRMMKDIR); // 0x250
+    operation.fAnyOperationsAborted = FALSE;
+    operation.hNameMappings = nullptr;
+    operation.lpszProgressTitle = nullptr;
+    // The result is one of the shell's own codes, not a system error code, so
+    // there is no platform text to give for it.
+    const int result = SHFileOperationA(&operation);
+    return result == 0 && !operation.fAnyOperationsAborted;
 }
 
 void ProcessPendingMessages() {

@@ -135,6 +135,12 @@ void DeleteFileOrRaise(const std::wstring& sPath);
 // Returns the process id.
 DWORD StartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLine, WORD wShow);
 
+// Copies one file through the shell (SHFileOperationA, FO_COPY): an existing
+// target is replaced and a missing target folder created without a question;
+// what goes wrong the shell shows in its own window, without owner. True only
+// when the shell reports success and that nothing was aborted.
+bool ShellFileCopy(const std::wstring& sFrom, const std::wstring& sTo);
+
 // Lets the window messages that are waiting be dispatched once.
 void ProcessPendingMessages();
 

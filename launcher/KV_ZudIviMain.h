@@ -47,7 +47,15 @@ std::wstring ArgumentsOf(const std::wstring& sProcessCommandLine);
 // starts with a quote, without the quotes.
 std::wstring ProgramOf(const std::wstring& sCommandLine);
 
-// The component pass: true when it reached the end of its list.
+// Whether a component name would lead out of the folder it is joined to: a
+// path from a root, a drive, a share or a stream, or a ".." segment. A
+// subfolder ("Rep\R1.dll") stays inside.
+bool LeadsOutOfFolder(const std::wstring& sComp);
+
+// The component pass over "LSTCOMP": copies every component whose installed
+// version differs from the server's, after one question. True when it reached
+// the end of its list; false after No or a failure, which it has shown in a
+// box titled "VrfComps".
 bool VrfComps(const std::wstring& sLstVrs);
 
 } // namespace KV_ZudIviMain
@@ -63,6 +71,11 @@ namespace KV_ZudIviMain {
 // sMessage, which success leaves untouched. The program is never stopped.
 bool RunAndWait(const std::wstring& sCommand, std::int32_t lWindowStyle, std::wstring& sMessage,
                 std::int32_t lTimeoutMs);
+
+// Copies the component from the server's "Fix" folder into the application
+// folder. Raises KV_Error when the name leads out of that folder (before
+// anything is copied) or when the shell did not make the copy.
+void CopyComp(const std::wstring& sComp);
 
 // The wait of RunAndWait on a process opened for querying.
 bool WaitForProcess(HANDLE hProcess, std::wstring& sMessage, std::int32_t lTimeoutMs);

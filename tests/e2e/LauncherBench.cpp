@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
 
 namespace fs = std::filesystem;
 
@@ -22,6 +23,51 @@ std::wstring CurrentTestName() {
     return KV_Bench::FromUtf8(name);
 }
 
+// Owns an open registry key.
+struct KeyOwner {
+    KeyOwner() = default;
+    KeyOwner(const KeyOwner&) = delete;
+    KeyOwner& operator=(const KeyOwner&) = delete;
+    ~KeyOwner() {
+        if (hKey != nullptr) {
+            RegCloseKey(hKey);
+        }
+    }
+    HKEY hKey = nullptr;
+};
+
+void RemoveRegistryKey() {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, LauncherBench::kRegistryKey);
+}
+
+// A CBT hook of the bench's wait-dialog journal on one thread, for one run.
+class JournalHook {
+public:
+    JournalHook() : m_dll(LoadLibraryW((BuildFolder() / L"KV_WaitJournal.dll").wstring().c_str())) {
+        EXPECT_NE(m_dll, nullptr) << "KV_WaitJournal.dll";
+    }
+    JournalHook(const JournalHook&) = delete;
+    JournalHook& operator=(const JournalHook&) = delete;
+    ~JournalHook() {
+        if (m_hook != nullptr) {
+            UnhookWindowsHookEx(m_hook);
+        }
+        if (m_dll != nullptr) {
+            FreeLibrary(m_dll);
+        }
+    }
+    void Attach(DWORD dwThreadId) {
+        auto* proc = reinterpret_cast<HOOKPROC>(
+            reinterpret_cast<void*>(GetProcAddress(m_dll, "WaitJournalCbt")));
+        m_hook = proc != nullptr ? SetWindowsHookExW(WH_CBT, proc, m_dll, dwThreadId) : nullptr;
+        EXPECT_NE(m_hook, nullptr) << "the wait-dialog journal could not hook the launcher";
+    }
+
+private:
+    HMODULE m_dll;
+    HHOOK m_hook = nullptr;
+};
+
 } // namespace
 
 LauncherBench::LauncherBench(const std::wstring& sAppSubfolder)
@@ -33,10 +79,12 @@ LauncherBench::LauncherBench(const std::wstring& sAppSubfolder)
     PlaceRecorder(m_app / L"Morvane.exe");
     // The launcher and everything it starts find the bench's files here.
     SetEnvironmentVariableW(L"KV_BENCH_DIR", m_root.wstring().c_str());
+    RemoveRegistryKey();
 }
 
 LauncherBench::~LauncherBench() {
     SetEnvironmentVariableW(L"KV_BENCH_DIR", nullptr);
+    RemoveRegistryKey();
     std::error_code ignored;
     fs::remove_all(m_root, ignored);
     for (const auto& share : m_shares) {
@@ -74,6 +122,35 @@ fs::path LauncherBench::Share(const std::wstring& sServer) {
     return share;
 }
 
+fs::path LauncherBench::Fix(const std::wstring& sServer) {
+    const fs::path fix = Share(sServer) / L"Fix";
+    fs::create_directories(fix);
+    return fix;
+}
+
+void LauncherBench::SetRegistryValue(const std::wstring& sName, const std::wstring& sValue) const {
+    KeyOwner key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRegistryKey, 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key.hKey, nullptr),
+              ERROR_SUCCESS);
+    const auto bytes = static_cast<DWORD>((sValue.size() + 1) * sizeof(wchar_t));
+    ASSERT_EQ(RegSetValueExW(key.hKey, sName.c_str(), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(sValue.c_str()), bytes),
+              ERROR_SUCCESS);
+}
+
+fs::path LauncherBench::LogFile() const {
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    wchar_t name[32];
+    std::swprintf(name, 32, L"ZUDIVI%04u%02u%02u.log", today.wYear, today.wMonth, today.wDay);
+    return m_app / name;
+}
+
+std::string LauncherBench::LogBytes() const {
+    return KV_Bench::ReadBytes(LogFile().wstring());
+}
+
 void LauncherBench::PlaceRecorder(const fs::path& path) const {
     fs::create_directories(path.parent_path());
     fs::copy_file(BuildFolder() / L"recorder.exe", path, fs::copy_options::overwrite_existing);
@@ -81,15 +158,23 @@ void LauncherBench::PlaceRecorder(const fs::path& path) const {
 
 KV_Bench::RunResult LauncherBench::Run(const std::wstring& sArguments, std::vector<int> answers) {
     std::size_t next = 0;
-    auto answer = [&](const KV_Bench::DialogSeen& dialog) {
+    return Run(sArguments, [&](const KV_Bench::DialogSeen& dialog) {
         if (next < answers.size()) {
             return answers[next++];
         }
         const bool yesNo =
             std::find(dialog.buttons.begin(), dialog.buttons.end(), IDNO) != dialog.buttons.end();
         return yesNo ? IDNO : IDOK;
-    };
-    auto result = KV_Bench::RunAnswering((m_app / L"KV_ZudIvi.exe").wstring(), sArguments, answer);
+    });
+}
+
+KV_Bench::RunResult LauncherBench::Run(const std::wstring& sArguments,
+                                       const KV_Bench::Answerer& answer) {
+    fs::remove(m_root / L"wait-dialogs.txt");
+    JournalHook journal;
+    auto result =
+        KV_Bench::RunAnswering((m_app / L"KV_ZudIvi.exe").wstring(), sArguments, answer, 60000,
+                               [&](DWORD dwThreadId) { journal.Attach(dwThreadId); });
     EXPECT_TRUE(result.bEnded) << "the launcher was still running at the time limit";
     std::string left;
     for (const auto& name : result.stillRunning) {
@@ -112,4 +197,14 @@ std::vector<StartRecord> LauncherBench::Started() const {
 
 std::vector<std::wstring> LauncherBench::SystemCodesAsked() const {
     return KV_Bench::ReadUtf8Lines((m_root / L"vrfvrs-calls.txt").wstring());
+}
+
+std::vector<LauncherBench::WaitDialogSeen> LauncherBench::WaitDialogs() const {
+    std::vector<WaitDialogSeen> dialogs;
+    for (const std::wstring& line :
+         KV_Bench::ReadUtf8Lines((m_root / L"wait-dialogs.txt").wstring())) {
+        const auto fields = KV_Bench::SplitTabs(line);
+        dialogs.push_back({fields.at(0), fields.at(1), fields.at(2) == L"1", fields.at(3) == L"1"});
+    }
+    return dialogs;
 }

@@ -40,13 +40,35 @@ public:
 
     // The folder behind the share \\<server>\Morvane_Client, created empty.
     std::filesystem::path Share(const std::wstring& sServer);
+    // Its folder "Fix", where the components come from, created empty.
+    std::filesystem::path Fix(const std::wstring& sServer);
+
+    // The settings location of the first run, HKEY_LOCAL_MACHINE\<kRegistryKey>:
+    // empty (removed) for every bench, filled value by value.
+    static constexpr const wchar_t* kRegistryKey = L"Software\\Brenvask\\Morvane Pro";
+    void SetRegistryValue(const std::wstring& sName, const std::wstring& sValue) const;
+
+    // Today's diagnostic log of the application folder, as its bytes ("" when missing).
+    std::filesystem::path LogFile() const;
+    std::string LogBytes() const;
 
     // Runs the launcher with these arguments, pressing the given buttons on the
     // dialogs in turn (and the one that closes a dialog when they run out).
     KV_Bench::RunResult Run(const std::wstring& sArguments, std::vector<int> answers = {});
+    // The same, with the button for each dialog chosen by the caller.
+    KV_Bench::RunResult Run(const std::wstring& sArguments, const KV_Bench::Answerer& answer);
 
     std::vector<StartRecord> Started() const;
     std::vector<std::wstring> SystemCodesAsked() const;
+
+    struct WaitDialogSeen {
+        std::wstring sCaption;
+        std::wstring sMsg;
+        bool bVisible = false;
+        bool bOwned = false;
+    };
+    // Every wait dialog the launcher destroyed, in order, however briefly it was up.
+    std::vector<WaitDialogSeen> WaitDialogs() const;
 
 private:
     std::filesystem::path m_root;

@@ -16,7 +16,10 @@ namespace {
 class RunAndWaitTest : public testing::Test {
 protected:
     void SetUp() override {
-        m_folder = fs::temp_directory_path() / "kv-runandwait";
+        // A folder per test: a recorder that a test left to end on its own
+        // may still hold its copy while the next test starts.
+        m_folder = fs::temp_directory_path() / "kv-runandwait" /
+                   testing::UnitTest::GetInstance()->current_test_info()->name();
         fs::remove_all(m_folder);
         fs::create_directories(m_folder / "Setup Folder");
         m_program = m_folder / "Setup Folder" / "Setup.exe";

@@ -130,7 +130,7 @@ DialogSeen AnswerNextDialog(DWORD dwProcessId, int iButton, DWORD dwLimitMs) {
 }
 
 RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments, Answerer answer,
-                       DWORD dwLimitMs) {
+                       DWORD dwLimitMs, const BeforeStart& beforeStart) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
@@ -138,6 +138,10 @@ RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments,
     if (!sArguments.empty()) {
         sCommandLine += L" " + sArguments;
     }
+    // Wine starts its desktop process when a program first needs it and ends
+    // it when the session has been idle for a while. Started by the program,
+    // it would land in the job below and count as a program left running.
+    GetDesktopWindow();
     // The program and all it starts share a job, so the run can wait for
     // the programs it started too.
     const KV_Api::UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
@@ -149,6 +153,9 @@ RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments,
     const KV_Api::UniqueHandle process(info.hProcess);
     const KV_Api::UniqueHandle thread(info.hThread);
     AssignProcessToJobObject(job.Get(), process.Get());
+    if (beforeStart) {
+        beforeStart(info.dwThreadId);
+    }
     ResumeThread(thread.Get());
 
     RunResult result;

@@ -1,0 +1,43 @@
+// Loaded into the launcher by a CBT hook on its thread: writes down every wait
+// dialog as it is destroyed, so a test sees each one however briefly it was
+// up. One UTF-8 line per dialog in %KV_BENCH_DIR%\wait-dialogs.txt:
+//   <caption> TAB <label> TAB <visible 0|1> TAB <owned 0|1>
+
+#include "BenchFiles.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::wstring TextOf(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void Record(HWND hwnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    const std::wstring folder = KV_Bench::EnvironmentValue(L"KV_BENCH_DIR");
+    if (std::wstring(name) != L"KV_DlgEsp" || folder.empty()) {
+        return;
+    }
+    std::wstring line = TextOf(hwnd);
+    line += L"\t";
+    line += TextOf(FindWindowExW(hwnd, nullptr, L"Static", nullptr));
+    line += IsWindowVisible(hwnd) ? L"\t1" : L"\t0";
+    line += GetWindow(hwnd, GW_OWNER) != nullptr ? L"\t1" : L"\t0";
+    KV_Bench::AppendUtf8Line(folder + L"\\wait-dialogs.txt", line);
+}
+
+} // namespace
+
+extern "C" LRESULT CALLBACK WaitJournalCbt(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_DESTROYWND) {
+        Record(reinterpret_cast<HWND>(wParam));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
