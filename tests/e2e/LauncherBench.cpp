@@ -22,12 +22,15 @@ std::wstring CurrentTestName() {
     return KV_Bench::FromUtf8(name);
 }
 
+constexpr const wchar_t* kSettingsKey = L"Software\\Brenvask\\Morvane Pro";
+
 } // namespace
 
 LauncherBench::LauncherBench(const std::wstring& sAppSubfolder)
     : m_root(fs::temp_directory_path() / L"kv-e2e" / CurrentTestName()),
       m_app(m_root / sAppSubfolder) {
     fs::remove_all(m_root);
+    ClearRegistry();
     fs::create_directories(m_app);
     fs::copy_file(BuildFolder() / L"KV_ZudIvi.exe", m_app / L"KV_ZudIvi.exe");
     PlaceRecorder(m_app / L"Morvane.exe");
@@ -37,6 +40,7 @@ LauncherBench::LauncherBench(const std::wstring& sAppSubfolder)
 
 LauncherBench::~LauncherBench() {
     SetEnvironmentVariableW(L"KV_BENCH_DIR", nullptr);
+    ClearRegistry();
     std::error_code ignored;
     fs::remove_all(m_root, ignored);
     for (const auto& share : m_shares) {
@@ -58,6 +62,38 @@ void LauncherBench::ServerAnswers(const std::wstring& sList) {
 
 void LauncherBench::ServerFails(const std::wstring& sDescription) {
     KV_Bench::WriteUtf8File((m_root / L"vrfvrs-error.txt").wstring(), sDescription);
+}
+
+void LauncherBench::ClearRegistry() const {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettingsKey);
+}
+
+void LauncherBench::RegistryText(const std::wstring& sName, const std::wstring& sValue) const {
+    const std::wstring sData = sValue + L'\0';
+    RegistryRaw(sName, REG_SZ,
+                std::string_view(reinterpret_cast<const char*>(sData.data()),
+                                 sData.size() * sizeof(wchar_t)));
+}
+
+// Raw data is written through the wide function: text is UTF-16 there.
+void LauncherBench::RegistryRaw(const std::wstring& sName, DWORD dwType,
+                                std::string_view data) const {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, sName.c_str(), 0, dwType,
+                             reinterpret_cast<const BYTE*>(data.data()),
+                             static_cast<DWORD>(data.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+std::wstring LauncherBench::Setting(const wchar_t* sFile, const wchar_t* sKey) const {
+    wchar_t buffer[4096];
+    GetPrivateProfileStringW(L"General", sKey, L"<none>", buffer, 4096,
+                             (m_app / sFile).wstring().c_str());
+    return buffer;
 }
 
 fs::path LauncherBench::Share(const std::wstring& sServer) {
