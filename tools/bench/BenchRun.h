@@ -45,12 +45,12 @@ struct RunResult {
 // Which button to press on a dialog.
 using Answerer = std::function<int(const DialogSeen&)>;
 
-// Starts sExe with the arguments, answers every dialog it shows, and waits
-// for it and the programs it starts to end, for at most dwLimitMs. Environment and working folder
-// are the caller's.
 // Writes what the screen shows of the window, frame included, as a PNG file.
 void SaveScreenshot(HWND hwnd, const std::wstring& sPngPath);
 
+// Starts sExe with the arguments, answers every dialog it shows, and waits
+// for it and the programs it starts to end, for at most dwLimitMs. Environment
+// and working folder are the caller's.
 RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments, Answerer answer,
                        DWORD dwLimitMs = 60000);
 
