@@ -2,6 +2,7 @@
 // refresh tool). It writes down how it was started, one UTF-8 line in
 // %KV_BENCH_DIR%\started.txt (or beside itself without that variable):
 //   <file name> TAB <own path> TAB <command line> TAB <tick count> TAB <pid>
+//   TAB <performance counter>
 // A file "<own path>.bench" holding "sleep=<ms> exit=<code> look=<0|1>" makes
 // it run that long and end with that code; with look=1 it first writes the
 // caption and label of each wait dialog on screen to seen.txt, and a picture
@@ -41,6 +42,14 @@ BOOL CALLBACK RecordWaitDialog(HWND hwnd, LPARAM param) {
         KV_Bench::SaveScreenshot(hwnd, look->sShotFile);
     }
     return TRUE;
+}
+
+// For benchmarks that time a start precisely: the counter is one for the
+// whole machine.
+long long PerformanceCounter() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
 }
 
 // The FileVersion text of a file's version resource; "" without one.
@@ -107,7 +116,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     KV_Bench::AppendUtf8Line(sFolder + L"\\started.txt",
                              sName + L"\t" + sPath + L"\t" + GetCommandLineW() + L"\t" +
                                  std::to_wstring(GetTickCount()) + L"\t" +
-                                 std::to_wstring(GetCurrentProcessId()));
+                                 std::to_wstring(GetCurrentProcessId()) + L"\t" +
+                                 std::to_wstring(PerformanceCounter()));
 
     unsigned long sleepMs = 0;
     unsigned long exitCode = 0;
