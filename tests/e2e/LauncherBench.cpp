@@ -23,22 +23,7 @@ std::wstring CurrentTestName() {
     return KV_Bench::FromUtf8(name);
 }
 
-// Owns an open registry key.
-struct KeyOwner {
-    KeyOwner() = default;
-    KeyOwner(const KeyOwner&) = delete;
-    KeyOwner& operator=(const KeyOwner&) = delete;
-    ~KeyOwner() {
-        if (hKey != nullptr) {
-            RegCloseKey(hKey);
-        }
-    }
-    HKEY hKey = nullptr;
-};
-
-void RemoveRegistryKey() {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, LauncherBench::kRegistryKey);
-}
+constexpr const wchar_t* kSettingsKey = L"Software\\Brenvask\\Morvane Pro";
 
 // A CBT hook of the bench's wait-dialog journal on one thread, for one run.
 class JournalHook {
@@ -74,17 +59,17 @@ LauncherBench::LauncherBench(const std::wstring& sAppSubfolder)
     : m_root(fs::temp_directory_path() / L"kv-e2e" / CurrentTestName()),
       m_app(m_root / sAppSubfolder) {
     fs::remove_all(m_root);
+    ClearRegistry();
     fs::create_directories(m_app);
     fs::copy_file(BuildFolder() / L"KV_ZudIvi.exe", m_app / L"KV_ZudIvi.exe");
     PlaceRecorder(m_app / L"Morvane.exe");
     // The launcher and everything it starts find the bench's files here.
     SetEnvironmentVariableW(L"KV_BENCH_DIR", m_root.wstring().c_str());
-    RemoveRegistryKey();
 }
 
 LauncherBench::~LauncherBench() {
     SetEnvironmentVariableW(L"KV_BENCH_DIR", nullptr);
-    RemoveRegistryKey();
+    ClearRegistry();
     std::error_code ignored;
     fs::remove_all(m_root, ignored);
     for (const auto& share : m_shares) {
@@ -108,6 +93,38 @@ void LauncherBench::ServerFails(const std::wstring& sDescription) {
     KV_Bench::WriteUtf8File((m_root / L"vrfvrs-error.txt").wstring(), sDescription);
 }
 
+void LauncherBench::ClearRegistry() const {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettingsKey);
+}
+
+void LauncherBench::RegistryText(const std::wstring& sName, const std::wstring& sValue) const {
+    const std::wstring sData = sValue + L'\0';
+    RegistryRaw(sName, REG_SZ,
+                std::string_view(reinterpret_cast<const char*>(sData.data()),
+                                 sData.size() * sizeof(wchar_t)));
+}
+
+// Raw data is written through the wide function: text is UTF-16 there.
+void LauncherBench::RegistryRaw(const std::wstring& sName, DWORD dwType,
+                                std::string_view data) const {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, sName.c_str(), 0, dwType,
+                             reinterpret_cast<const BYTE*>(data.data()),
+                             static_cast<DWORD>(data.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+std::wstring LauncherBench::Setting(const wchar_t* sFile, const wchar_t* sKey) const {
+    wchar_t buffer[4096];
+    GetPrivateProfileStringW(L"General", sKey, L"<none>", buffer, 4096,
+                             (m_app / sFile).wstring().c_str());
+    return buffer;
+}
+
 fs::path LauncherBench::Share(const std::wstring& sServer) {
     // Wine maps \\server\share to $WINEPREFIX/dosdevices/unc/server/share.
     std::wstring prefix = KV_Bench::EnvironmentValue(L"WINEPREFIX");
@@ -126,17 +143,6 @@ fs::path LauncherBench::Fix(const std::wstring& sServer) {
     const fs::path fix = Share(sServer) / L"Fix";
     fs::create_directories(fix);
     return fix;
-}
-
-void LauncherBench::SetRegistryValue(const std::wstring& sName, const std::wstring& sValue) const {
-    KeyOwner key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRegistryKey, 0, nullptr, 0, KEY_SET_VALUE,
-                              nullptr, &key.hKey, nullptr),
-              ERROR_SUCCESS);
-    const auto bytes = static_cast<DWORD>((sValue.size() + 1) * sizeof(wchar_t));
-    ASSERT_EQ(RegSetValueExW(key.hKey, sName.c_str(), 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(sValue.c_str()), bytes),
-              ERROR_SUCCESS);
 }
 
 fs::path LauncherBench::LogFile() const {

@@ -35,6 +35,16 @@ public:
     void WriteVersions(std::string_view ansiText);
     void ServerAnswers(const std::wstring& sList);
     void ServerFails(const std::wstring& sDescription);
+    // A value under HKEY_LOCAL_MACHINE\Software\Brenvask\Morvane Pro, where
+    // the first run finds its settings. The bench empties that key before and
+    // after each test.
+    void RegistryText(const std::wstring& sName, const std::wstring& sValue) const;
+    void RegistryRaw(const std::wstring& sName, DWORD dwType, std::string_view data) const;
+    void ClearRegistry() const;
+    // A value of section "General" of a file of the application folder, as
+    // the platform reads it; "<none>" when the file or the key is missing.
+    std::wstring Setting(const wchar_t* sFile, const wchar_t* sKey) const;
+
     // Puts the recorder at a path, so a test can see whether anything ran it.
     void PlaceRecorder(const std::filesystem::path& path) const;
 
@@ -42,11 +52,6 @@ public:
     std::filesystem::path Share(const std::wstring& sServer);
     // Its folder "Fix", where the components come from, created empty.
     std::filesystem::path Fix(const std::wstring& sServer);
-
-    // The settings location of the first run, HKEY_LOCAL_MACHINE\<kRegistryKey>:
-    // empty (removed) for every bench, filled value by value.
-    static constexpr const wchar_t* kRegistryKey = L"Software\\Brenvask\\Morvane Pro";
-    void SetRegistryValue(const std::wstring& sName, const std::wstring& sValue) const;
 
     // Today's diagnostic log of the application folder, as its bytes ("" when missing).
     std::filesystem::path LogFile() const;

@@ -87,10 +87,24 @@ TEST_F(WriteLogTest, AStampIsTheLocalDateAndTimeThenAColon) {
     }
 }
 
-// A file that can't be opened, here because its folder is missing or another
-// program holds it without sharing, raises with the platform's text and
-// writes nothing.
+// A file that can't be opened raises with the platform's text and writes
+// nothing: its folder can't be written (immutable even for root), its folder
+// is missing, or another program holds the file without sharing.
 TEST_F(WriteLogTest, AFileThatCannotBeWrittenRaises) {
+    const fs::path locked = fs::path(KV_Api::ExeFolder()) / (std::wstring(kPrefix) + L"_locked");
+    fs::create_directories(locked);
+    {
+        const KV_Bench::ImmutableGuard guard(locked.wstring());
+        ASSERT_TRUE(guard.Held());
+        try {
+            WriteLog(L"uno", std::wstring(kPrefix) + L"_locked\\" + kPrefix, true);
+            ADD_FAILURE() << "no error";
+        } catch (const KV_Error& e) {
+            EXPECT_EQ(e.Description(), KV_Api::SystemMessage(ERROR_ACCESS_DENIED));
+        }
+    }
+    EXPECT_TRUE(fs::is_empty(locked));
+
     try {
         WriteLog(L"uno", std::wstring(L"no-such-folder\\") + kPrefix, true);
         ADD_FAILURE() << "no error";

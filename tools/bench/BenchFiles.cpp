@@ -127,4 +127,67 @@ std::vector<std::wstring> SplitTabs(const std::wstring& sLine) {
     }
 }
 
+namespace {
+
+// Whether a file can be opened for writing, or a file created in a folder.
+bool Writable(const std::wstring& sPath) {
+    const DWORD dwAttributes = GetFileAttributesW(sPath.c_str());
+    const bool bFolder =
+        dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const KV_Api::UniqueHandle file(
+        bFolder ? CreateFileW((sPath + L"\\.kv-probe").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr)
+                : CreateFileW(sPath.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+    return static_cast<bool>(file);
+}
+
+} // namespace
+
+bool SetImmutable(const std::wstring& sPath, bool bOn) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (unixName == nullptr) {
+        return false;
+    }
+    char* name = unixName(sPath.c_str());
+    if (name == nullptr) {
+        return false;
+    }
+    std::wstring sCommand = L"chattr ";
+    sCommand += bOn ? L"+i \"" : L"-i \"";
+    sCommand += FromUtf8(name);
+    sCommand += L'"';
+    HeapFree(GetProcessHeap(), 0, name);
+    // Wine starts a Linux program like any other, with its arguments split
+    // the Windows way, but its handle can't be waited for: watch the effect.
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(L"Z:\\usr\\bin\\chattr", sCommand.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &process)) {
+        return false;
+    }
+    const KV_Api::UniqueHandle hProcess(process.hProcess);
+    const KV_Api::UniqueHandle hThread(process.hThread);
+    for (int i = 0; i < 500; ++i) {
+        if (Writable(sPath) != bOn) {
+            return true;
+        }
+        Sleep(20);
+    }
+    return false;
+}
+
+ImmutableGuard::ImmutableGuard(std::wstring sPath)
+    : m_sPath(std::move(sPath)), m_bHeld(SetImmutable(m_sPath, true)) {}
+
+// Released whatever the outcome of the constructor: a path left immutable
+// would block every later clean-up of the tree.
+ImmutableGuard::~ImmutableGuard() {
+    SetImmutable(m_sPath, false);
+}
+
 } // namespace KV_Bench

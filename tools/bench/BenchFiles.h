@@ -26,4 +26,23 @@ void AppendUtf8Line(const std::wstring& sPath, std::wstring_view sLine);
 std::vector<std::wstring> ReadUtf8Lines(const std::wstring& sPath);
 std::vector<std::wstring> SplitTabs(const std::wstring& sLine);
 
+// Makes a file or folder immutable on the Linux side (chattr +i), or writable
+// again. Wine runs as the Linux user, often root, whom no permission stops;
+// an immutable folder refuses even root. Wine only; false when it failed.
+bool SetImmutable(const std::wstring& sPath, bool bOn);
+
+// Holds a path immutable for its own lifetime.
+class ImmutableGuard {
+public:
+    explicit ImmutableGuard(std::wstring sPath);
+    ~ImmutableGuard();
+    ImmutableGuard(const ImmutableGuard&) = delete;
+    ImmutableGuard& operator=(const ImmutableGuard&) = delete;
+    bool Held() const { return m_bHeld; }
+
+private:
+    std::wstring m_sPath;
+    bool m_bHeld;
+};
+
 } // namespace KV_Bench

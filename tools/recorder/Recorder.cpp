@@ -2,19 +2,25 @@
 // refresh tool). It writes down how it was started, one UTF-8 line in
 // %KV_BENCH_DIR%\started.txt (or beside itself without that variable):
 //   <file name> TAB <own path> TAB <command line> TAB <tick count> TAB <pid>
+//   TAB <performance counter>
 // A file "<own path>.bench" holding "sleep=<ms> exit=<code> look=<0|1>" makes
 // it run that long and end with that code; with look=1 it first writes the
 // caption and label of each wait dialog on screen to seen.txt, and a picture
-// of it to wait-dialog.png. When it ends it
-// writes "<file name> TAB <tick count>" to ended.txt.
+// of it to wait-dialog.png. With refresh=1 (after the other three) it does
+// what the refresh tool is there for: records in MorvaneVrs.ini beside it the
+// version (from the version resource) of each component that Morvane.ini's
+// LSTCOMP lists. When it ends it writes "<file name> TAB <tick count>" to
+// ended.txt.
 
 #include "BenchFiles.h"
 #include "BenchRun.h"
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -38,6 +44,62 @@ BOOL CALLBACK RecordWaitDialog(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
+// For benchmarks that time a start precisely: the counter is one for the
+// whole machine.
+long long PerformanceCounter() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+// The FileVersion text of a file's version resource; "" without one.
+std::wstring FileVersionOf(const std::wstring& sFile) {
+    DWORD dwHandle = 0;
+    const DWORD dwSize = GetFileVersionInfoSizeW(sFile.c_str(), &dwHandle);
+    std::vector<BYTE> info(dwSize);
+    if (dwSize == 0 || !GetFileVersionInfoW(sFile.c_str(), 0, dwSize, info.data())) {
+        return std::wstring();
+    }
+    struct Translation {
+        WORD wLanguage;
+        WORD wCodePage;
+    }* translation = nullptr;
+    UINT n = 0;
+    if (!VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
+                        reinterpret_cast<void**>(&translation), &n) ||
+        n < sizeof(Translation)) {
+        return std::wstring();
+    }
+    wchar_t query[64];
+    std::swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\FileVersion", translation->wLanguage,
+                  translation->wCodePage);
+    wchar_t* version = nullptr;
+    if (!VerQueryValueW(info.data(), query, reinterpret_cast<void**>(&version), &n) || n == 0) {
+        return std::wstring();
+    }
+    return version;
+}
+
+void RecordComponentVersions(const std::wstring& sFolder) {
+    wchar_t list[32768] = {};
+    GetPrivateProfileStringW(L"General", L"LSTCOMP", L"", list, 32768,
+                             (sFolder + L"\\Morvane.ini").c_str());
+    std::wstring sRest = list;
+    while (!sRest.empty()) {
+        const auto comma = sRest.find(L',');
+        std::wstring sName = sRest.substr(0, comma);
+        sRest = comma == std::wstring::npos ? std::wstring() : sRest.substr(comma + 1);
+        sName.erase(0, sName.find_first_not_of(L' '));
+        sName.erase(sName.find_last_not_of(L' ') + 1);
+        if (sName.empty()) {
+            break;
+        }
+        WritePrivateProfileStringW(L"General", sName.c_str(),
+                                   FileVersionOf(sFolder + L"\\" + sName).c_str(),
+                                   (sFolder + L"\\MorvaneVrs.ini").c_str());
+    }
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -54,15 +116,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     KV_Bench::AppendUtf8Line(sFolder + L"\\started.txt",
                              sName + L"\t" + sPath + L"\t" + GetCommandLineW() + L"\t" +
                                  std::to_wstring(GetTickCount()) + L"\t" +
-                                 std::to_wstring(GetCurrentProcessId()));
+                                 std::to_wstring(GetCurrentProcessId()) + L"\t" +
+                                 std::to_wstring(PerformanceCounter()));
 
     unsigned long sleepMs = 0;
     unsigned long exitCode = 0;
     unsigned long look = 0;
+    unsigned long refresh = 0;
     const std::wstring sBehaviour = KV_Bench::ReadUtf8File(sPath + L".bench");
     if (!sBehaviour.empty()) {
-        std::swscanf(sBehaviour.c_str(), L"sleep=%lu exit=%lu look=%lu", &sleepMs, &exitCode,
-                     &look);
+        std::swscanf(sBehaviour.c_str(), L"sleep=%lu exit=%lu look=%lu refresh=%lu", &sleepMs,
+                     &exitCode, &look, &refresh);
+    }
+    if (refresh != 0) {
+        RecordComponentVersions(sPath.substr(0, sPath.find_last_of(L'\\')));
     }
     if (look != 0) {
         Sleep(500); // the launcher paints its dialog while it waits for us

@@ -1,0 +1,221 @@
+// What the launcher costs, measured side by side in one run under Wine:
+//   - its whole run, installation up to date with 50 components, from the
+//     start of its process to the start of the client, against MinLaunch, a
+//     launcher that only starts the client;
+//   - the CPU time it uses while it waits for a setup, against the wall time;
+//   - the peak working set of a whole run, and the size of each executable.
+//   KV_LaunchBench [runs]
+// The launcher, MinLaunch, the recorder and the version component stand-in
+// are taken from the folder of this program.
+
+#include "BenchFiles.h"
+#include "KV_ZudIviMain.h"
+
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kComponents = 50;
+
+double Seconds(long long ticks) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
+}
+
+long long Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+HRESULT CallComponentEntry(const fs::path& dll, const char* sEntry) {
+    HMODULE module = LoadLibraryW(dll.wstring().c_str());
+    if (module == nullptr) {
+        return HRESULT_FROM_WIN32(GetLastError());
+    }
+    auto* entry = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+        reinterpret_cast<void*>(GetProcAddress(module, sEntry)));
+    const HRESULT hr = entry != nullptr ? entry() : E_NOINTERFACE;
+    FreeLibrary(module);
+    return hr;
+}
+
+struct Launch {
+    double dSeconds = 0; // from before the start to the client's first line
+    SIZE_T peakWorkingSet = 0;
+    bool bOk = false;
+};
+
+// Starts the program, waits for it, and reads when the client it started
+// began from the recorder's line.
+Launch TimeLaunch(const fs::path& exe, const fs::path& started) {
+    Launch launch;
+    std::error_code ignored;
+    fs::remove(started, ignored);
+    std::wstring sCommand = L"\"" + exe.wstring() + L"\" /x";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    const long long t0 = Now();
+    if (!CreateProcessW(exe.wstring().c_str(), sCommand.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
+        return launch;
+    }
+    CloseHandle(process.hThread);
+    WaitForSingleObject(process.hProcess, 60000);
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof(memory);
+    if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof(memory))) {
+        launch.peakWorkingSet = memory.PeakWorkingSetSize;
+    }
+    CloseHandle(process.hProcess);
+    for (int i = 0; i < 1000; ++i) {
+        const auto lines = KV_Bench::ReadUtf8Lines(started.wstring());
+        if (!lines.empty()) {
+            const auto fields = KV_Bench::SplitTabs(lines.back());
+            if (fields.size() >= 6) {
+                launch.dSeconds = Seconds(std::stoll(fields[5]) - t0);
+                launch.bOk = true;
+            }
+            break;
+        }
+        Sleep(10);
+    }
+    return launch;
+}
+
+void WriteAnsi(const fs::path& file, const std::string& text) {
+    KV_Bench::WriteBytes(file.wstring(), text);
+}
+
+// An installation whose 50 components are all up to date.
+void LayOut(const fs::path& bin, const fs::path& root, const fs::path& app) {
+    fs::remove_all(root);
+    fs::create_directories(app);
+    fs::copy_file(bin / L"KV_ZudIvi.exe", app / L"KV_ZudIvi.exe");
+    fs::copy_file(bin / L"MinLaunch.exe", app / L"MinLaunch.exe");
+    fs::copy_file(bin / L"recorder.exe", app / L"Morvane.exe");
+    std::string list;
+    std::string versions = "[General]\r\n";
+    std::wstring server = L"VrsSis:1.0,";
+    for (int i = 1; i <= kComponents; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof(name), "Comp%02d.dll", i);
+        if (i > 1) {
+            list += ',';
+        }
+        list += name;
+        versions += name;
+        versions += "=1." + std::to_string(i) + "\r\n";
+        server += KV_Bench::FromUtf8(name) + L":1." + std::to_wstring(i) + L",";
+    }
+    std::string settings = "[General]\r\nNomSrvApl=\r\nVrsSis=1.0\r\nLSTCOMP=";
+    settings += list;
+    settings += "\r\n";
+    WriteAnsi(app / L"Morvane.ini", settings);
+    WriteAnsi(app / L"MorvaneVrs.ini", versions);
+    KV_Bench::WriteUtf8File((root / L"vrfvrs-list.txt").wstring(), server);
+}
+
+void MeasureLaunch(const fs::path& root, const fs::path& app, int runs) {
+    const fs::path started = root / L"started.txt";
+    std::vector<double> launcher;
+    std::vector<double> minimal;
+    SIZE_T peak = 0;
+    // One of each first, to have the files and DLLs in the cache.
+    TimeLaunch(app / L"KV_ZudIvi.exe", started);
+    TimeLaunch(app / L"MinLaunch.exe", started);
+    for (int i = 0; i < runs; ++i) {
+        const Launch real = TimeLaunch(app / L"KV_ZudIvi.exe", started);
+        const Launch least = TimeLaunch(app / L"MinLaunch.exe", started);
+        if (!real.bOk || !least.bOk) {
+            std::printf("  a run did not start the client; see %ls\n", started.c_str());
+            continue;
+        }
+        launcher.push_back(real.dSeconds);
+        minimal.push_back(least.dSeconds);
+        peak = std::max(peak, real.peakWorkingSet);
+    }
+    const double dLauncher = Median(launcher);
+    const double dMinimal = Median(minimal);
+    std::printf("Whole run, %d components up to date (median of %zu):\n", kComponents,
+                launcher.size());
+    std::printf("  launcher %.1f ms, minimal launcher %.1f ms: ratio %.2f (goal <= 1.20)\n",
+                dLauncher * 1000, dMinimal * 1000, dMinimal > 0 ? dLauncher / dMinimal : 0.0);
+    std::printf("  peak working set of a launcher run: %.1f MB\n",
+                static_cast<double>(peak) / (1024.0 * 1024.0));
+}
+
+long long CpuTicks() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    const auto value = [](const FILETIME& t) {
+        return static_cast<long long>(t.dwHighDateTime) << 32 | t.dwLowDateTime;
+    };
+    return value(kernel) + value(user); // in 100 ns
+}
+
+void MeasureWait(const fs::path& bin, const fs::path& root) {
+    const fs::path setup = root / L"setup" / L"Setup.exe";
+    fs::create_directories(setup.parent_path());
+    fs::copy_file(bin / L"recorder.exe", setup, fs::copy_options::overwrite_existing);
+    KV_Bench::WriteBytes(setup.wstring() + L".bench", "sleep=10000 exit=0 look=0");
+    std::wstring sMessage;
+    const long long cpu0 = CpuTicks();
+    const long long t0 = Now();
+    const bool bEnded =
+        KV_ZudIviMain::RunAndWait(L"\"" + setup.wstring() + L"\"", 1, sMessage, 60000);
+    const double dWall = Seconds(Now() - t0);
+    const double dCpu = static_cast<double>(CpuTicks() - cpu0) / 1e7;
+    std::printf("Waiting for a setup of 10 s%s:\n", bEnded ? "" : " (it did not end!)");
+    std::printf("  CPU %.4f s of %.2f s wall: %.4f %% (goal < 1 %%)\n", dCpu, dWall,
+                100.0 * dCpu / dWall);
+}
+
+void PrintSizes(const fs::path& bin) {
+    std::printf("Executables:\n");
+    for (const wchar_t* name : {L"KV_ZudIvi.exe", L"MinLaunch.exe"}) {
+        std::error_code error;
+        const auto size = fs::file_size(bin / name, error);
+        std::printf("  %ls: %.0f KB\n", name, error ? 0.0 : static_cast<double>(size) / 1024.0);
+    }
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 15;
+    const fs::path bin = KV_Bench::ModuleFolder(nullptr);
+    const fs::path root = fs::temp_directory_path() / L"kv-bench";
+    const fs::path app = root / L"app";
+    LayOut(bin, root, app);
+    SetEnvironmentVariableW(L"KV_BENCH_DIR", root.wstring().c_str());
+    const fs::path component = bin / L"KV_VrfVrsBench.dll";
+    if (FAILED(CallComponentEntry(component, "DllRegisterServer"))) {
+        std::printf("the version component stand-in could not be registered\n");
+        return 1;
+    }
+    MeasureLaunch(root, app, runs);
+    MeasureWait(bin, root);
+    PrintSizes(bin);
+    CallComponentEntry(component, "DllUnregisterServer");
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+    return 0;
+}
