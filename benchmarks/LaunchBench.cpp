@@ -3,12 +3,15 @@
 //     start of its process to the start of the client, against MinLaunch, a
 //     launcher that only starts the client;
 //   - the CPU time it uses while it waits for a setup, against the wall time;
+//   - the copy of a 50 MB component through the shell, as the component pass
+//     makes it, against CopyFile of the same file;
 //   - the peak working set of a whole run, and the size of each executable.
-//   KV_LaunchBench [runs]
+//   KV_LaunchBench [runs [components]]
 // The launcher, MinLaunch, the recorder and the version component stand-in
 // are taken from the folder of this program.
 
 #include "BenchFiles.h"
+#include "KV_Api.h"
 #include "KV_ZudIviMain.h"
 
 #include <windows.h>
@@ -24,8 +27,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int kComponents = 50;
 
 double Seconds(long long ticks) {
     LARGE_INTEGER frequency;
@@ -104,8 +105,8 @@ void WriteAnsi(const fs::path& file, const std::string& text) {
     KV_Bench::WriteBytes(file.wstring(), text);
 }
 
-// An installation whose 50 components are all up to date.
-void LayOut(const fs::path& bin, const fs::path& root, const fs::path& app) {
+// An installation whose components are all up to date.
+void LayOut(const fs::path& bin, const fs::path& root, const fs::path& app, int components) {
     fs::remove_all(root);
     fs::create_directories(app);
     fs::copy_file(bin / L"KV_ZudIvi.exe", app / L"KV_ZudIvi.exe");
@@ -114,7 +115,7 @@ void LayOut(const fs::path& bin, const fs::path& root, const fs::path& app) {
     std::string list;
     std::string versions = "[General]\r\n";
     std::wstring server = L"VrsSis:1.0,";
-    for (int i = 1; i <= kComponents; ++i) {
+    for (int i = 1; i <= components; ++i) {
         char name[32];
         std::snprintf(name, sizeof(name), "Comp%02d.dll", i);
         if (i > 1) {
@@ -133,7 +134,7 @@ void LayOut(const fs::path& bin, const fs::path& root, const fs::path& app) {
     KV_Bench::WriteUtf8File((root / L"vrfvrs-list.txt").wstring(), server);
 }
 
-void MeasureLaunch(const fs::path& root, const fs::path& app, int runs) {
+void MeasureLaunch(const fs::path& root, const fs::path& app, int runs, int components) {
     const fs::path started = root / L"started.txt";
     std::vector<double> launcher;
     std::vector<double> minimal;
@@ -154,7 +155,7 @@ void MeasureLaunch(const fs::path& root, const fs::path& app, int runs) {
     }
     const double dLauncher = Median(launcher);
     const double dMinimal = Median(minimal);
-    std::printf("Whole run, %d components up to date (median of %zu):\n", kComponents,
+    std::printf("Whole run, %d components up to date (median of %zu):\n", components,
                 launcher.size());
     std::printf("  launcher %.1f ms, minimal launcher %.1f ms: ratio %.2f (goal <= 1.20)\n",
                 dLauncher * 1000, dMinimal * 1000, dMinimal > 0 ? dLauncher / dMinimal : 0.0);
@@ -188,6 +189,56 @@ void MeasureWait(const fs::path& bin, const fs::path& root) {
                 100.0 * dCpu / dWall);
 }
 
+// Copies the file the given way into a fresh target folder, in seconds; 0
+// when the copy failed.
+template <typename Copy>
+double TimeCopy(const fs::path& source, const fs::path& target, Copy copy) {
+    std::error_code ignored;
+    fs::remove_all(target.parent_path(), ignored);
+    fs::create_directories(target.parent_path());
+    const long long t0 = Now();
+    const bool bOk = copy(source.wstring(), target.wstring());
+    const double dSeconds = Seconds(Now() - t0);
+    return bOk && fs::file_size(target, ignored) == fs::file_size(source, ignored) ? dSeconds : 0;
+}
+
+void MeasureCopy(const fs::path& root, int runs) {
+    constexpr std::size_t kBytes = 50u * 1024 * 1024;
+    const fs::path source = root / L"fix" / L"Big.dll";
+    fs::create_directories(source.parent_path());
+    std::string data(kBytes, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<char>((i * 2654435761u) >> 24);
+    }
+    KV_Bench::WriteBytes(source.wstring(), data);
+    const auto shell = [](const std::wstring& from, const std::wstring& to) {
+        return KV_Api::ShellFileCopy(from, to);
+    };
+    const auto copyFile = [](const std::wstring& from, const std::wstring& to) {
+        return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
+    };
+    std::vector<double> viaShell;
+    std::vector<double> viaCopyFile;
+    TimeCopy(source, root / L"warm" / L"Big.dll", copyFile);
+    for (int i = 0; i < runs; ++i) {
+        const double dShell = TimeCopy(source, root / L"shell" / L"Big.dll", shell);
+        const double dCopyFile = TimeCopy(source, root / L"copyfile" / L"Big.dll", copyFile);
+        if (dShell <= 0 || dCopyFile <= 0) {
+            std::printf("  a copy failed\n");
+            continue;
+        }
+        viaShell.push_back(dShell);
+        viaCopyFile.push_back(dCopyFile);
+    }
+    const double dMB = static_cast<double>(kBytes) / (1024.0 * 1024.0);
+    const double dShell = Median(viaShell);
+    const double dCopyFile = Median(viaCopyFile);
+    std::printf("Copy of a 50 MB component (median of %zu):\n", viaShell.size());
+    std::printf("  shell %.0f MB/s, CopyFile %.0f MB/s: throughput ratio %.2f (goal >= 0.90)\n",
+                dShell > 0 ? dMB / dShell : 0.0, dCopyFile > 0 ? dMB / dCopyFile : 0.0,
+                dShell > 0 ? dCopyFile / dShell : 0.0);
+}
+
 void PrintSizes(const fs::path& bin) {
     std::printf("Executables:\n");
     for (const wchar_t* name : {L"KV_ZudIvi.exe", L"MinLaunch.exe"}) {
@@ -201,18 +252,20 @@ void PrintSizes(const fs::path& bin) {
 
 int wmain(int argc, wchar_t** argv) {
     const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 15;
+    const int components = argc > 2 ? std::max(0, _wtoi(argv[2])) : 50;
     const fs::path bin = KV_Bench::ModuleFolder(nullptr);
     const fs::path root = fs::temp_directory_path() / L"kv-bench";
     const fs::path app = root / L"app";
-    LayOut(bin, root, app);
+    LayOut(bin, root, app, components);
     SetEnvironmentVariableW(L"KV_BENCH_DIR", root.wstring().c_str());
     const fs::path component = bin / L"KV_VrfVrsBench.dll";
     if (FAILED(CallComponentEntry(component, "DllRegisterServer"))) {
         std::printf("the version component stand-in could not be registered\n");
         return 1;
     }
-    MeasureLaunch(root, app, runs);
+    MeasureLaunch(root, app, runs, components);
     MeasureWait(bin, root);
+    MeasureCopy(root, std::min(runs, 7));
     PrintSizes(bin);
     CallComponentEntry(component, "DllUnregisterServer");
     std::error_code ignored;

@@ -1,6 +1,7 @@
 #pragma once
 // The start-up module: the whole run of the launcher, its module state, and
-// the pieces of it that need no Windows (version lookup, switches).
+// the pieces of it that need no Windows (version lookup, switches, the
+// component list).
 
 #include <cstdint>
 #include <string>
@@ -46,6 +47,11 @@ std::wstring ArgumentsOf(const std::wstring& sProcessCommandLine);
 // The program of a command line: its first word, or the quoted text when it
 // starts with a quote, without the quotes.
 std::wstring ProgramOf(const std::wstring& sCommandLine);
+
+// Splits the next name off a component list: the text before the first
+// comma, without its surrounding spaces, erased from the list with its comma.
+// Empty when the list has ended, or at an empty item.
+std::wstring TakeNextComponent(std::wstring& sRemaining);
 
 // Whether a component name would lead out of the folder it is joined to: a
 // path from a root, a drive, a share or a stream, or a ".." segment. A

@@ -5,7 +5,6 @@
 #include "KV_DlgEsp.h"
 #include "KV_Log.h"
 #include "KV_Reg.h"
-#include "KV_Text.h"
 
 namespace KV_ZudIviMain {
 
@@ -17,20 +16,6 @@ void Log(const std::wstring& sText) {
     if (gbDebug) {
         WriteLog(sText, L"ZUDIVI", true);
     }
-}
-
-// Splits the next name off the list: the text before the first comma, without
-// its surrounding spaces. Empty when the list has ended.
-std::wstring TakeNextComponent(std::wstring& sRemaining) {
-    const std::size_t comma = sRemaining.find(L',');
-    if (comma == std::wstring::npos) {
-        std::wstring sComp = TrimSpaces(sRemaining);
-        sRemaining.clear();
-        return sComp;
-    }
-    std::wstring sComp = TrimSpaces(std::wstring_view(sRemaining).substr(0, comma));
-    sRemaining.erase(0, comma + 1);
-    return sComp;
 }
 
 // Copies one component under a wait dialog of its own, painted before the

@@ -1,0 +1,44 @@
+// The component pass's reading of "LSTCOMP": the list split name by name as
+// the pass does it, and the check each name gets before it is copied.
+
+#include "FuzzInput.h"
+#include "KV_ZudIviMain.h"
+
+using namespace KV_ZudIviMain;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::wstring list = WideFromBytes(data, size);
+
+    std::wstring remaining = list;
+    std::size_t searchFrom = 0;
+    for (;;) {
+        const std::size_t before = remaining.size();
+        const std::wstring comp = TakeNextComponent(remaining);
+        // Each call consumes the list, so the pass always ends.
+        FUZZ_CHECK(remaining.size() < before || (before == 0 && comp.empty()));
+        // What is left is the list's own tail.
+        FUZZ_CHECK(list.compare(list.size() - remaining.size(), remaining.size(), remaining) == 0);
+        if (comp.empty()) {
+            break;
+        }
+        FUZZ_CHECK(comp.find(L',') == std::wstring::npos);
+        FUZZ_CHECK(comp.front() != L' ' && comp.back() != L' ');
+        // The names come out in the order they stand in the list.
+        const std::size_t at = list.find(comp, searchFrom);
+        FUZZ_CHECK(at != std::wstring::npos && at + comp.size() <= list.size() - remaining.size());
+        searchFrom = at + comp.size();
+
+        // A name the check lets through is a relative path without a drive,
+        // a stream or a segment that climbs out of the folder.
+        if (!LeadsOutOfFolder(comp)) {
+            FUZZ_CHECK(comp.find(L':') == std::wstring::npos);
+            FUZZ_CHECK(comp.front() != L'\\' && comp.front() != L'/');
+            const std::wstring wrapped = L"\\" + comp + L"\\";
+            FUZZ_CHECK(wrapped.find(L"\\..\\") == std::wstring::npos);
+            FUZZ_CHECK(wrapped.find(L"/../") == std::wstring::npos);
+            FUZZ_CHECK(wrapped.find(L"\\../") == std::wstring::npos);
+            FUZZ_CHECK(wrapped.find(L"/..\\") == std::wstring::npos);
+        }
+    }
+    return 0;
+}
