@@ -11,6 +11,7 @@
 // are taken from the folder of this program.
 
 #include "BenchFiles.h"
+#include "BenchRun.h"
 #include "KV_Api.h"
 #include "KV_ZudIviMain.h"
 
@@ -43,18 +44,6 @@ long long Now() {
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
-HRESULT CallComponentEntry(const fs::path& dll, const char* sEntry) {
-    HMODULE module = LoadLibraryW(dll.wstring().c_str());
-    if (module == nullptr) {
-        return HRESULT_FROM_WIN32(GetLastError());
-    }
-    auto* entry = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-        reinterpret_cast<void*>(GetProcAddress(module, sEntry)));
-    const HRESULT hr = entry != nullptr ? entry() : E_NOINTERFACE;
-    FreeLibrary(module);
-    return hr;
 }
 
 struct Launch {
@@ -259,7 +248,7 @@ int wmain(int argc, wchar_t** argv) {
     LayOut(bin, root, app, components);
     SetEnvironmentVariableW(L"KV_BENCH_DIR", root.wstring().c_str());
     const fs::path component = bin / L"KV_VrfVrsBench.dll";
-    if (FAILED(CallComponentEntry(component, "DllRegisterServer"))) {
+    if (FAILED(KV_Bench::CallDllEntry(component.wstring(), "DllRegisterServer"))) {
         std::printf("the version component stand-in could not be registered\n");
         return 1;
     }
@@ -267,7 +256,7 @@ int wmain(int argc, wchar_t** argv) {
     MeasureWait(bin, root);
     MeasureCopy(root, std::min(runs, 7));
     PrintSizes(bin);
-    CallComponentEntry(component, "DllUnregisterServer");
+    KV_Bench::CallDllEntry(component.wstring(), "DllUnregisterServer");
     std::error_code ignored;
     fs::remove_all(root, ignored);
     return 0;

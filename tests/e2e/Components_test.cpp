@@ -120,13 +120,6 @@ protected:
         EXPECT_EQ(box.iDefault, IDYES);
         EXPECT_FALSE(box.bIcon);
     }
-    static std::string Dialogs(const KV_Bench::RunResult& run) {
-        std::string text;
-        for (const auto& dialog : run.dialogs) {
-            text += KV_Bench::Describe(dialog) + "\n";
-        }
-        return text;
-    }
 
     LauncherBench bench;
     fs::path fix;
@@ -139,7 +132,7 @@ TEST_F(Components, AnEmptyListEndsThePassAtOnce) {
                             settings);
         bench.WriteVersions("[General]\r\n");
         const auto run = bench.Run(L"/ESDBG");
-        EXPECT_TRUE(run.dialogs.empty()) << settings << Dialogs(run);
+        EXPECT_TRUE(run.dialogs.empty()) << settings << KV_Bench::DescribeAll(run.dialogs);
         EXPECT_TRUE(bench.WaitDialogs().empty());
         EXPECT_EQ(StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
         ExpectLog({L"--"});
@@ -152,7 +145,7 @@ TEST_F(Components, EqualVersionsCopyNothingAndLogEachComponent) {
     bench.ServerAnswers(L"VrsSis:1.2,A.dll:1.0,Compañía.ocx:2,Rep\\R1.dll:3 b,");
     OnServer(L"A.dll", "a");
     const auto run = bench.Run(L"/esdbg");
-    EXPECT_TRUE(run.dialogs.empty()) << Dialogs(run);
+    EXPECT_TRUE(run.dialogs.empty()) << KV_Bench::DescribeAll(run.dialogs);
     EXPECT_TRUE(bench.WaitDialogs().empty());
     EXPECT_EQ(StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
     EXPECT_FALSE(fs::exists(bench.AppFolder() / L"A.dll"));
@@ -162,7 +155,7 @@ TEST_F(Components, EqualVersionsCopyNothingAndLogEachComponent) {
     // Without the switch there is no log at all.
     Reset();
     const auto quiet = bench.Run(L"");
-    EXPECT_TRUE(quiet.dialogs.empty()) << Dialogs(quiet);
+    EXPECT_TRUE(quiet.dialogs.empty()) << KV_Bench::DescribeAll(quiet.dialogs);
     EXPECT_FALSE(fs::exists(bench.LogFile()));
 }
 
@@ -185,7 +178,7 @@ TEST_F(Components, NamesAreTrimmedAndTheListEndsAtItsFirstEmptyItem) {
         Reset();
         Install(lstcomp, versions);
         const auto run = bench.Run(L"/ESDBG");
-        EXPECT_TRUE(run.dialogs.empty()) << lstcomp << "\n" << Dialogs(run);
+        EXPECT_TRUE(run.dialogs.empty()) << lstcomp << "\n" << KV_Bench::DescribeAll(run.dialogs);
         EXPECT_EQ(StartedNames(), std::vector<std::wstring>{L"Morvane.exe"}) << lstcomp;
         ExpectLog(expected);
     }
@@ -219,7 +212,7 @@ TEST_F(Components, ALongListIsHandledWhole) {
         bench.ServerAnswers(list);
         OnServer(changed, "nuevo");
         const auto run = bench.Run(L"", {IDYES});
-        ASSERT_EQ(run.dialogs.size(), 1u) << Dialogs(run);
+        ASSERT_EQ(run.dialogs.size(), 1u) << KV_Bench::DescribeAll(run.dialogs);
         ExpectCopyQuestion(run.dialogs[0]);
         EXPECT_EQ(WaitMessages(), std::vector<std::wstring>{L"Copiando " + changed});
         EXPECT_EQ(InApp(changed), "nuevo");
@@ -236,7 +229,7 @@ TEST_F(Components, VersionsAreComparedAsExactText) {
         OnServer(name, KV_Bench::Utf8(name));
     }
     const auto run = bench.Run(L"", {IDYES});
-    ASSERT_EQ(run.dialogs.size(), 1u) << Dialogs(run);
+    ASSERT_EQ(run.dialogs.size(), 1u) << KV_Bench::DescribeAll(run.dialogs);
     EXPECT_EQ(WaitMessages(),
               (std::vector<std::wstring>{L"Copiando A.dll", L"Copiando B.dll", L"Copiando C.dll"}));
     EXPECT_EQ(InApp(L"A.dll"), "A.dll");
@@ -261,7 +254,7 @@ TEST_F(Components, ThreeChangedComponentsAreCopiedAfterOneQuestion) {
         KV_Bench::ReadBytes((bench.AppFolder() / L"MorvaneVrs.ini").wstring());
 
     const auto run = bench.Run(L"/ESDBG", {IDYES});
-    ASSERT_EQ(run.dialogs.size(), 1u) << Dialogs(run);
+    ASSERT_EQ(run.dialogs.size(), 1u) << KV_Bench::DescribeAll(run.dialogs);
     ExpectCopyQuestion(run.dialogs[0]);
     EXPECT_EQ(WaitMessages(), (std::vector<std::wstring>{L"Copiando A.dll", L"Copiando B.ocx",
                                                          L"Copiando Rep\\R1.dll"}));
@@ -295,7 +288,7 @@ TEST_F(Components, NoToTheCopyQuestionStopsThePass) {
     for (const int iContinue : {IDNO, IDYES}) {
         Reset();
         const auto run = bench.Run(L"/ESDBG", {IDNO, iContinue});
-        ASSERT_EQ(run.dialogs.size(), 2u) << Dialogs(run);
+        ASSERT_EQ(run.dialogs.size(), 2u) << KV_Bench::DescribeAll(run.dialogs);
         ExpectCopyQuestion(run.dialogs[0]);
         ExpectContinueQuestion(run.dialogs[1]);
         EXPECT_TRUE(bench.WaitDialogs().empty());
@@ -313,7 +306,7 @@ TEST_F(Components, AComponentTheServerDoesNotListEndsThePassAfterEarlierCopies) 
     OnServer(L"A.dll", "nuevo A");
     OnServer(L"C.dll", "nuevo C");
     const auto run = bench.Run(L"", {IDYES, IDOK, IDYES});
-    ASSERT_EQ(run.dialogs.size(), 3u) << Dialogs(run);
+    ASSERT_EQ(run.dialogs.size(), 3u) << KV_Bench::DescribeAll(run.dialogs);
     ExpectCopyQuestion(run.dialogs[0]);
     ExpectPassFailed(run.dialogs[1],
                      L"La lista de versiones del servidor no tiene el elemento \"Missing.dll\".");
@@ -329,7 +322,7 @@ TEST_F(Components, AMissingRefreshToolAfterACopyFailsThePass) {
     bench.ServerAnswers(L"VrsSis:1.2,A.dll:2,");
     OnServer(L"A.dll", "nuevo A");
     const auto run = bench.Run(L"", {IDYES, IDOK, IDNO});
-    ASSERT_EQ(run.dialogs.size(), 3u) << Dialogs(run);
+    ASSERT_EQ(run.dialogs.size(), 3u) << KV_Bench::DescribeAll(run.dialogs);
     ExpectPassFailed(run.dialogs[1], KV_Api::SystemMessage(ERROR_FILE_NOT_FOUND));
     ExpectContinueQuestion(run.dialogs[2]);
     EXPECT_EQ(InApp(L"A.dll"), "nuevo A");
@@ -355,7 +348,7 @@ TEST_F(Components, TheFirstRunCopiesTheRegistryIntoTheFiles) {
     OnServer(L"C.dll", "nuevo C");
 
     const auto run = bench.Run(L"", {IDYES});
-    ASSERT_EQ(run.dialogs.size(), 1u) << Dialogs(run);
+    ASSERT_EQ(run.dialogs.size(), 1u) << KV_Bench::DescribeAll(run.dialogs);
     EXPECT_EQ(WaitMessages(), (std::vector<std::wstring>{L"Copiando A.dll", L"Copiando B.dll"}));
     EXPECT_EQ(StartedNames(), (std::vector<std::wstring>{kRefreshTool, L"Morvane.exe"}));
     EXPECT_EQ(bench.Setting(L"Morvane.ini", L"LSTCOMP"), L"A.dll, B.dll,C.dll");
@@ -371,26 +364,9 @@ TEST_F(Components, TheFirstRunCopiesTheRegistryIntoTheFiles) {
     bench.RegistryText(L"VrsSis", L"1.2");
     Reset();
     const auto empty = bench.Run(L"");
-    EXPECT_TRUE(empty.dialogs.empty()) << Dialogs(empty);
+    EXPECT_TRUE(empty.dialogs.empty()) << KV_Bench::DescribeAll(empty.dialogs);
     EXPECT_EQ(StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
     EXPECT_EQ(bench.Setting(L"Morvane.ini", L"LSTCOMP"), L"");
-}
-
-// Only the settings come from the registry when the versions file is there:
-// the registry's version of A.dll (which would differ) is not read.
-TEST_F(Components, WithTheVersionsFileTheVersionsComeFromIt) {
-    fs::remove(bench.AppFolder() / L"Morvane.ini");
-    bench.WriteVersions("[General]\r\nA.dll=1\r\n");
-    bench.RegistryText(L"NomSrvApl", L"SRVAPL");
-    bench.RegistryText(L"VrsSis", L"1.2");
-    bench.RegistryText(L"LSTCOMP", L"A.dll");
-    bench.RegistryText(L"A.dll", L"9");
-    bench.ServerAnswers(L"VrsSis:1.2,A.dll:1,");
-    const auto run = bench.Run(L"");
-    EXPECT_TRUE(run.dialogs.empty()) << Dialogs(run);
-    EXPECT_EQ(StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
-    EXPECT_EQ(KV_Bench::ReadBytes((bench.AppFolder() / L"MorvaneVrs.ini").wstring()),
-              "[General]\r\nA.dll=1\r\n");
 }
 
 // A copy the shell could not make fails the pass: the shell may show its own
@@ -410,7 +386,7 @@ TEST_F(Components, AMissingSourceFileFailsThePass) {
         }
         return dialog.buttons.empty() ? IDOK : dialog.buttons.front(); // the shell's window
     });
-    ASSERT_EQ(own.size(), 3u) << Dialogs(run);
+    ASSERT_EQ(own.size(), 3u) << KV_Bench::DescribeAll(run.dialogs);
     ExpectCopyQuestion(own[0]);
     const std::wstring source = L"\\\\SRVAPL\\Morvane_Client\\Fix\\A.dll";
     const std::wstring target = (bench.AppFolder() / L"A.dll").wstring();
@@ -436,13 +412,13 @@ TEST_F(Components, NamesLeadingOutOfTheFolderAreRefused) {
         Install(KV_Bench::Utf8(name), KV_Bench::Utf8(name) + "=1\r\n");
         bench.ServerAnswers(L"VrsSis:1.2," + name + L":2,");
         const auto run = bench.Run(L"", {IDYES, IDOK, IDNO});
-        ASSERT_GE(run.dialogs.size(), 2u) << Dialogs(run);
+        ASSERT_GE(run.dialogs.size(), 2u) << KV_Bench::DescribeAll(run.dialogs);
         const auto& box = run.dialogs[run.dialogs.size() - 2];
         EXPECT_EQ(box.sTitle, L"VrfComps") << KV_Bench::Describe(box);
         EXPECT_NE(box.sText.find(L"\"" + name + L"\""), std::wstring::npos)
             << KV_Bench::Describe(box);
         if (name.find(L':') == std::wstring::npos) {
-            ASSERT_EQ(run.dialogs.size(), 3u) << Dialogs(run);
+            ASSERT_EQ(run.dialogs.size(), 3u) << KV_Bench::DescribeAll(run.dialogs);
             ExpectPassFailed(box, L"El componente \"" + name +
                                       L"\" no se copia: su nombre lleva fuera de la carpeta de "
                                       L"la aplicación.");

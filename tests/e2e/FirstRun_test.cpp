@@ -76,9 +76,14 @@ TEST_F(FirstRun, ASettingsFileWithoutVersionsIsDeletedAndRebuilt) {
     EXPECT_EQ(Settings(L"Old"), L"<none>");
 }
 
+// The component versions too come from the file, never from the registry,
+// whose differing "9" would have asked to copy.
 TEST_F(FirstRun, AVersionsFileAloneIsKeptAndTheSettingsComeFromTheRegistry) {
     const std::string versions = "[General]\r\nComp.dll=3\r\n";
     bench.WriteVersions(versions);
+    bench.RegistryText(L"LSTCOMP", L"Comp.dll");
+    bench.RegistryText(L"Comp.dll", L"9");
+    bench.ServerAnswers(L"VrsSis:1.2,Comp.dll:3,");
     const auto run = bench.Run(L"");
     EXPECT_TRUE(run.dialogs.empty());
     ExpectOnlyTheClientStarted();

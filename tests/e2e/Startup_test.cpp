@@ -14,15 +14,7 @@ namespace {
 class ComponentRegistration : public testing::Environment {
 public:
     static HRESULT Call(const char* entry) {
-        HMODULE dll = LoadLibraryW((BuildFolder() / L"KV_VrfVrsBench.dll").wstring().c_str());
-        if (dll == nullptr) {
-            return HRESULT_FROM_WIN32(GetLastError());
-        }
-        auto* function = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-            reinterpret_cast<void*>(GetProcAddress(dll, entry)));
-        const HRESULT hr = function != nullptr ? function() : E_NOINTERFACE;
-        FreeLibrary(dll);
-        return hr;
+        return KV_Bench::CallDllEntry((BuildFolder() / L"KV_VrfVrsBench.dll").wstring(), entry);
     }
     void SetUp() override { ASSERT_EQ(Call("DllRegisterServer"), S_OK); }
     void TearDown() override { Call("DllUnregisterServer"); }
@@ -68,20 +60,12 @@ protected:
         EXPECT_TRUE(bench.Started().empty());
     }
 
-    static std::string Dialogs(const KV_Bench::RunResult& run) {
-        std::string text;
-        for (const auto& dialog : run.dialogs) {
-            text += KV_Bench::Describe(dialog) + "\n";
-        }
-        return text;
-    }
-
     LauncherBench bench;
 };
 
 TEST_F(Startup, UpToDateStartsTheClientWithItsOwnCommandLineAndAsksNothing) {
     const auto run = bench.Run(L"Uno  dos /x");
-    EXPECT_TRUE(run.dialogs.empty()) << Dialogs(run);
+    EXPECT_TRUE(run.dialogs.empty()) << KV_Bench::DescribeAll(run.dialogs);
     ExpectClientStarted(L"Uno  dos /x");
     EXPECT_EQ(bench.SystemCodesAsked(), std::vector<std::wstring>{L"KV"});
 }
@@ -94,7 +78,7 @@ TEST_F(Startup, SwitchesGoToTheClientUnchanged) {
           L"/ESDBG", L"NOMSRVAPL=", L"Ñandú é"}) {
         fs::remove(bench.Root() / L"started.txt");
         const auto run = bench.Run(arguments);
-        EXPECT_TRUE(run.dialogs.empty()) << Dialogs(run);
+        EXPECT_TRUE(run.dialogs.empty()) << KV_Bench::DescribeAll(run.dialogs);
         ExpectClientStarted(arguments);
     }
 }
@@ -104,7 +88,7 @@ TEST_F(Startup, ADifferentServerVersionAsksForTheSetupAndNoEndsTheRun) {
                                 L"VrsSis:1.2 ,", L"VrsSis:,"}) {
         bench.ServerAnswers(list);
         const auto run = bench.Run(L"", {IDNO});
-        ASSERT_EQ(run.dialogs.size(), 1u) << Dialogs(run);
+        ASSERT_EQ(run.dialogs.size(), 1u) << KV_Bench::DescribeAll(run.dialogs);
         const auto& box = run.dialogs[0];
         EXPECT_EQ(box.sTitle, kUpdateTitle);
         EXPECT_EQ(box.sText, kSetupQuestion);
@@ -131,7 +115,7 @@ TEST_F(Startup, YesRunsTheSetupFromTheShareUnderTheWaitDialog) {
         KV_Bench::WriteBytes(setup.wstring() + L".bench", "sleep=1500 exit=3 look=1");
 
         const auto run = bench.Run(arguments, {IDYES});
-        ASSERT_EQ(run.dialogs.size(), 1u) << Dialogs(run);
+        ASSERT_EQ(run.dialogs.size(), 1u) << KV_Bench::DescribeAll(run.dialogs);
         EXPECT_EQ(run.dialogs[0].sText, kSetupQuestion);
         const auto started = bench.Started();
         ASSERT_EQ(started.size(), 1u); // the setup alone: no client
@@ -181,7 +165,7 @@ TEST_F(Startup, AMissingClientShowsThePlatformsDescription) {
 TEST_F(Startup, TheSystemVersionIsFoundByItsWholeName) {
     bench.ServerAnswers(L"XVrsSis:9,Comp.dll:VrsSis7,VrsSis:1.2,");
     const auto run = bench.Run(L"");
-    EXPECT_TRUE(run.dialogs.empty()) << Dialogs(run);
+    EXPECT_TRUE(run.dialogs.empty()) << KV_Bench::DescribeAll(run.dialogs);
     ExpectClientStarted(L"");
 }
 
@@ -190,7 +174,7 @@ TEST_F(Startup, ALongInstalledVersionIsReadWhole) {
     bench.WriteSettings("[General]\r\nNomSrvApl=SRVAPL\r\nVrsSis=" + version + "\r\n");
     bench.ServerAnswers(L"VrsSis:" + std::wstring(300, L'7') + L",");
     const auto run = bench.Run(L"");
-    EXPECT_TRUE(run.dialogs.empty()) << Dialogs(run);
+    EXPECT_TRUE(run.dialogs.empty()) << KV_Bench::DescribeAll(run.dialogs);
     ExpectClientStarted(L"");
 }
 
@@ -204,7 +188,7 @@ protected:
 TEST_F(StartupInFolderWithSpace, TheClientItselfIsStartedNeverAShorterPath) {
     bench.PlaceRecorder(bench.Root() / L"Program.exe");
     const auto run = bench.Run(L"/x");
-    EXPECT_TRUE(run.dialogs.empty()) << Dialogs(run);
+    EXPECT_TRUE(run.dialogs.empty()) << KV_Bench::DescribeAll(run.dialogs);
     ExpectClientStarted(L"/x");
 }
 

@@ -95,6 +95,27 @@ std::string Describe(const DialogSeen& dialog) {
     return line;
 }
 
+std::string DescribeAll(const std::vector<DialogSeen>& dialogs) {
+    std::string text;
+    for (const auto& dialog : dialogs) {
+        text += Describe(dialog);
+        text += '\n';
+    }
+    return text;
+}
+
+HRESULT CallDllEntry(const std::wstring& sDll, const char* sEntry) {
+    const HMODULE module = LoadLibraryW(sDll.c_str());
+    if (module == nullptr) {
+        return HRESULT_FROM_WIN32(GetLastError());
+    }
+    auto* entry = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+        reinterpret_cast<void*>(GetProcAddress(module, sEntry)));
+    const HRESULT hr = entry != nullptr ? entry() : E_NOINTERFACE;
+    FreeLibrary(module);
+    return hr;
+}
+
 HWND FindDialogOf(DWORD dwProcessId) {
     Search search{dwProcessId, nullptr};
     EnumWindows(FindTopDialog, reinterpret_cast<LPARAM>(&search));

@@ -24,6 +24,13 @@ struct DialogSeen {
 // A readable one-line form, UTF-8, for test messages and the demo's output.
 std::string Describe(const DialogSeen& dialog);
 
+// Every dialog of a run, one Describe line each.
+std::string DescribeAll(const std::vector<DialogSeen>& dialogs);
+
+// Loads the DLL, calls its entry (DllRegisterServer, DllUnregisterServer) and
+// unloads it.
+HRESULT CallDllEntry(const std::wstring& sDll, const char* sEntry);
+
 // The first visible top-level dialog window ("#32770") of a process.
 HWND FindDialogOf(DWORD dwProcessId);
 DialogSeen Inspect(HWND hwnd);
