@@ -27,7 +27,7 @@ void Main();
 // first ':', spaces around it ignored) equals the key without its surrounding
 // spaces. An item without ':' gives the whole item. Raises KV_Error 5 when no
 // item has that name.
-std::wstring GetVrs(std::wstring sLstVrs, std::wstring sKey);
+std::wstring GetVrs(const std::wstring& sLstVrs, const std::wstring& sKey);
 
 struct Switches {
     std::wstring sNomSrvApl; // upper case, as the working copy holds it

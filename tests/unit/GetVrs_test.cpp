@@ -34,7 +34,9 @@ INSTANTIATE_TEST_SUITE_P(
                     Lookup{L"VrsSis: 1.2 ,", L"  VrsSis ", L" 1.2 "},
                     Lookup{L",,VrsSis:1,,", L"VrsSis", L"1"},
                     Lookup{L"VrsSis:1,VrsSis:2,", L"VrsSis", L"1"},
-                    Lookup{L"VrsSis:,", L"VrsSis", L""}));
+                    Lookup{L"VrsSis:,", L"VrsSis", L""},
+                    // an empty key names an item whose name is only spaces
+                    Lookup{L"VrsSis:1,  :2,", L" ", L"2"}));
 
 void ExpectNotFound(const std::wstring& list, const std::wstring& key) {
     try {
@@ -53,6 +55,9 @@ TEST(GetVrs, AKeyNotInTheListIsAnInvalidArgument) {
     ExpectNotFound(L"XVrsSis:1,VrsSisX:2,", L"VrsSis");
     // the empty stretch after a trailing comma is not an item with an empty name
     ExpectNotFound(L"VrsSis:1,", L"");
+    // a name ends at the first ':' and never holds a ','
+    ExpectNotFound(L"A:B:1,", L"A:B");
+    ExpectNotFound(L"A,B:1,", L"A,B");
 }
 
 TEST(GetVrs, ALongListHasNoPositionLimit) {

@@ -1,0 +1,54 @@
+// The command-line readers over any command line: the input is the process
+// command line, as GetCommandLineW gives it.
+
+#include "FuzzInput.h"
+#include "KV_ZudIviMain.h"
+
+using namespace KV_ZudIviMain;
+
+namespace {
+
+bool EndsWith(const std::wstring& text, const std::wstring& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+void CheckSwitches(const std::wstring& workingCopy) {
+    const Switches switches = ReadSwitches(workingCopy);
+    FUZZ_CHECK(switches.sNomSrvApl.find(L' ') == std::wstring::npos);
+    FUZZ_CHECK(workingCopy.find(switches.sNomSrvApl) != std::wstring::npos);
+    if (!switches.sNomSrvApl.empty()) {
+        FUZZ_CHECK(workingCopy.find(L"NOMSRVAPL=") != std::wstring::npos);
+    }
+    if (switches.bDebug) {
+        FUZZ_CHECK(workingCopy.find(L"/ESDBG") != std::wstring::npos);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::wstring commandLine = WideFromBytes(data, size);
+
+    const std::wstring arguments = ArgumentsOf(commandLine);
+    FUZZ_CHECK(EndsWith(commandLine, arguments));
+    FUZZ_CHECK(arguments.empty() || (arguments[0] != L' ' && arguments[0] != L'\t'));
+    CheckSwitches(commandLine);
+    CheckSwitches(arguments);
+
+    // The command line is the program (quoted or not), then blanks, then the
+    // arguments: the two readers agree on where the program ends.
+    const std::wstring program = ProgramOf(commandLine);
+    const bool quoted = !commandLine.empty() && commandLine[0] == L'"';
+    FUZZ_CHECK(program.find_first_of(quoted ? L"\"" : L" \t") == std::wstring::npos);
+    const std::size_t programEnd = (quoted ? 1 : 0) + program.size();
+    FUZZ_CHECK(programEnd + arguments.size() <= commandLine.size());
+    FUZZ_CHECK(commandLine.compare(quoted ? 1 : 0, program.size(), program) == 0);
+    std::wstring between =
+        commandLine.substr(programEnd, commandLine.size() - arguments.size() - programEnd);
+    if (quoted && !between.empty() && between[0] == L'"') {
+        between.erase(0, 1);
+    }
+    FUZZ_CHECK(between.find_first_not_of(L" \t") == std::wstring::npos);
+    return 0;
+}
