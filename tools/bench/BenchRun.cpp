@@ -74,14 +74,18 @@ BOOL CALLBACK InspectChild(HWND child, LPARAM param) {
 } // namespace
 
 std::string Describe(const DialogSeen& dialog) {
+    const auto name = [](int id) {
+        return id == IDOK       ? "OK"
+               : id == IDYES    ? "Yes"
+               : id == IDNO     ? "No"
+               : id == IDCANCEL ? "Cancel"
+               : id == 0        ? "none"
+                                : "?";
+    };
     std::string buttons;
     for (int id : dialog.buttons) {
-        const char* name = id == IDOK       ? "OK"
-                           : id == IDYES    ? "Yes"
-                           : id == IDNO     ? "No"
-                           : id == IDCANCEL ? "Cancel"
-                                            : "?";
-        buttons += buttons.empty() ? name : std::string(", ") + name;
+        buttons += buttons.empty() ? "" : ", ";
+        buttons += name(id);
     }
     std::string line = "[";
     line += Utf8(dialog.sTitle);
@@ -89,9 +93,9 @@ std::string Describe(const DialogSeen& dialog) {
     line += Utf8(dialog.sText);
     line += "\" buttons: ";
     line += buttons;
-    line += " default: ";
-    line += std::to_string(dialog.iDefault);
-    line += dialog.bIcon ? " icon" : " no icon";
+    line += " (default ";
+    line += name(dialog.iDefault);
+    line += dialog.bIcon ? "), icon" : "), no icon";
     return line;
 }
 

@@ -55,6 +55,11 @@ using Answerer = std::function<int(const DialogSeen&)>;
 // Writes what the screen shows of the window, frame included, as a PNG file.
 void SaveScreenshot(HWND hwnd, const std::wstring& sPngPath);
 
+// The name of the next picture told in a report file: "NN-<kind>.png", NN the
+// number of the report's line to come, so that pictures taken by different
+// processes that write the same report are numbered in the order they were told.
+std::wstring NextPictureName(const std::wstring& sReport, const wchar_t* sKind);
+
 // Called with the program's main thread id while the program is created and
 // not yet running, to hook it.
 using BeforeStart = std::function<void(DWORD dwThreadId)>;

@@ -1,9 +1,11 @@
 #include "BenchRun.h"
 
+#include "BenchFiles.h"
 #include "KV_Api.h"
 
 #include <wincodec.h>
 
+#include <cwchar>
 #include <stdexcept>
 #include <vector>
 
@@ -74,6 +76,12 @@ void SaveScreenshot(HWND hwnd, const std::wstring& sPngPath) {
     if (SUCCEEDED(init)) {
         CoUninitialize();
     }
+}
+
+std::wstring NextPictureName(const std::wstring& sReport, const wchar_t* sKind) {
+    wchar_t name[32];
+    std::swprintf(name, 32, L"%02zu-%ls.png", ReadUtf8Lines(sReport).size() + 1, sKind);
+    return name;
 }
 
 } // namespace KV_Bench

@@ -2,8 +2,12 @@
 // dialog as it is destroyed, so a test sees each one however briefly it was
 // up. One UTF-8 line per dialog in %KV_BENCH_DIR%\wait-dialogs.txt:
 //   <caption> TAB <label> TAB <visible 0|1> TAB <owned 0|1>
+// With %KV_BENCH_REPORT% (the demo's driver sets it) the dialog is also told
+// there, in the driver's words, with a picture taken while it is still on
+// screen: NN-wait.png beside the report's other pictures in %KV_BENCH_SHOTS%.
 
 #include "BenchFiles.h"
+#include "BenchRun.h"
 
 #include <windows.h>
 
@@ -18,19 +22,41 @@ std::wstring TextOf(HWND hwnd) {
     return text;
 }
 
+void Report(HWND hwnd, const std::wstring& sCaption, const std::wstring& sLabel) {
+    const std::wstring sReport = KV_Bench::EnvironmentValue(L"KV_BENCH_REPORT");
+    if (sReport.empty()) {
+        return;
+    }
+    std::wstring line = L"wait dialog [" + sCaption + L"] \"" + sLabel + L"\"";
+    const std::wstring sShots = KV_Bench::EnvironmentValue(L"KV_BENCH_SHOTS");
+    if (!sShots.empty() && IsWindowVisible(hwnd)) {
+        const std::wstring sName = KV_Bench::NextPictureName(sReport, L"wait");
+        KV_Bench::SaveScreenshot(hwnd, sShots + L"\\" + sName);
+        line += L"\tpicture: " + sName;
+    }
+    KV_Bench::AppendUtf8Line(sReport, line);
+}
+
 void Record(HWND hwnd) {
     wchar_t name[64] = {};
     GetClassNameW(hwnd, name, 64);
-    const std::wstring folder = KV_Bench::EnvironmentValue(L"KV_BENCH_DIR");
-    if (std::wstring(name) != L"KV_DlgEsp" || folder.empty()) {
+    if (std::wstring(name) != L"KV_DlgEsp") {
         return;
     }
-    std::wstring line = TextOf(hwnd);
-    line += L"\t";
-    line += TextOf(FindWindowExW(hwnd, nullptr, L"Static", nullptr));
-    line += IsWindowVisible(hwnd) ? L"\t1" : L"\t0";
-    line += GetWindow(hwnd, GW_OWNER) != nullptr ? L"\t1" : L"\t0";
-    KV_Bench::AppendUtf8Line(folder + L"\\wait-dialogs.txt", line);
+    const std::wstring sCaption = TextOf(hwnd);
+    const std::wstring sLabel = TextOf(FindWindowExW(hwnd, nullptr, L"Static", nullptr));
+    const std::wstring folder = KV_Bench::EnvironmentValue(L"KV_BENCH_DIR");
+    if (!folder.empty()) {
+        std::wstring line = sCaption + L"\t" + sLabel;
+        line += IsWindowVisible(hwnd) ? L"\t1" : L"\t0";
+        line += GetWindow(hwnd, GW_OWNER) != nullptr ? L"\t1" : L"\t0";
+        KV_Bench::AppendUtf8Line(folder + L"\\wait-dialogs.txt", line);
+    }
+    try {
+        Report(hwnd, sCaption, sLabel);
+    } catch (...) {
+        // Nothing may escape into the launcher's DestroyWindow.
+    }
 }
 
 } // namespace
