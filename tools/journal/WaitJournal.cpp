@@ -2,6 +2,9 @@
 // dialog as it is destroyed, so a test sees each one however briefly it was
 // up. One UTF-8 line per dialog in %KV_BENCH_DIR%\wait-dialogs.txt:
 //   <caption> TAB <label> TAB <visible 0|1> TAB <owned 0|1>
+// A file %KV_BENCH_DIR%\vanish.txt naming a folder (UTF-8) makes the first
+// dialog destroyed take that folder away (renamed to "<folder>.gone"): a
+// share that disappears at a known point between two copies.
 
 #include "BenchFiles.h"
 
@@ -31,6 +34,12 @@ void Record(HWND hwnd) {
     line += IsWindowVisible(hwnd) ? L"\t1" : L"\t0";
     line += GetWindow(hwnd, GW_OWNER) != nullptr ? L"\t1" : L"\t0";
     KV_Bench::AppendUtf8Line(folder + L"\\wait-dialogs.txt", line);
+
+    const std::wstring sOrder = folder + L"\\vanish.txt";
+    const std::wstring sVanish = KV_Bench::ReadUtf8File(sOrder);
+    if (!sVanish.empty() && DeleteFileW(sOrder.c_str())) {
+        MoveFileW(sVanish.c_str(), (sVanish + L".gone").c_str());
+    }
 }
 
 } // namespace
