@@ -19,7 +19,12 @@ void CopyComp(const std::wstring& sComp) {
     sFrom += gsNomSrvApl;
     sFrom += L"\\Morvane_Client\\Fix\\";
     sFrom += sComp;
-    if (!KV_Api::ShellFileCopy(sFrom, sTo)) {
+    // A folder in place of the file would be copied in as a folder, or not at
+    // all over an existing file, and the shell calls either a success.
+    const DWORD dwSource = GetFileAttributesW(sFrom.c_str());
+    const bool bFolder =
+        dwSource != INVALID_FILE_ATTRIBUTES && (dwSource & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (bFolder || !KV_Api::ShellFileCopy(sFrom, sTo)) {
         // The shell has shown what went wrong, if anything; the pass must not
         // go on as if the file were in place.
         std::wstring sDescription = L"No se pudo copiar el componente \"";

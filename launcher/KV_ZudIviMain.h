@@ -83,7 +83,9 @@ bool RunAndWait(const std::wstring& sCommand, std::int32_t lWindowStyle, std::ws
 // anything is copied) or when the shell did not make the copy.
 void CopyComp(const std::wstring& sComp);
 
-// The wait of RunAndWait on a process opened for querying.
+// The wait of RunAndWait on a process opened for querying and waiting
+// (SYNCHRONIZE): it has ended when its handle is signalled, whatever its exit
+// code.
 bool WaitForProcess(HANDLE hProcess, std::wstring& sMessage, std::int32_t lTimeoutMs);
 
 } // namespace KV_ZudIviMain

@@ -10,22 +10,26 @@ bool WaitForProcess(HANDLE hProcess, std::wstring& sMessage, std::int32_t lTimeo
     bool bResult = true;
     const DWORD start = timeGetTime();
     DWORD exitCode = 0;
+    bool bEnded = false;
     do {
         if (!GetExitCodeProcess(hProcess, &exitCode)) {
             // Without an exit code nothing says the program has ended.
             sMessage = KV_Api::SystemMessage(GetLastError());
             return false;
         }
+        // A program may itself end with the code that means "still active":
+        // only its signalled handle tells that it has ended.
+        bEnded = exitCode != STILL_ACTIVE || WaitForSingleObject(hProcess, 0) == WAIT_OBJECT_0;
         KV_Api::ProcessPendingMessages();
         Sleep(100);
         // Unsigned difference: right across a wrap of the 32-bit counter.
         const DWORD elapsed = timeGetTime() - start;
         if (static_cast<std::int64_t>(elapsed) > lTimeoutMs) {
             sMessage = L"The process has timed out.";
-            exitCode = 0;
+            bEnded = true;
             bResult = false;
         }
-    } while (exitCode == STILL_ACTIVE);
+    } while (!bEnded);
     return bResult;
 }
 
@@ -34,7 +38,8 @@ bool RunAndWait(const std::wstring& sCommand, std::int32_t lWindowStyle, std::ws
     try {
         const DWORD pid =
             KV_Api::StartProgram(ProgramOf(sCommand), sCommand, static_cast<WORD>(lWindowStyle));
-        const KV_Api::UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid));
+        const KV_Api::UniqueHandle process(
+            OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, pid));
         if (!process) {
             sMessage = L"This program could not determine whether the process started."
                        L"Please watch the program and check it completes.";

@@ -52,6 +52,16 @@ TEST_F(IniFunctions, WriteCreatesFileAndReplacesKey) {
     EXPECT_NE(KV_Bench::ReadBytes(m_file).find("[General]"), std::string::npos);
 }
 
+// Around the longest text the narrow profile function can carry whole.
+TEST_F(IniFunctions, ALongValueIsWrittenWhole) {
+    for (std::size_t length : {32766u, 32767u, 32768u, 150000u}) {
+        const std::wstring value = L"ñ" + std::wstring(length - 1, L'v');
+        ASSERT_EQ(WriteIniKey(m_file, L"General", L"LSTCOMP", value), 1);
+        EXPECT_EQ(ReadIniKey(m_file, L"General", L"LSTCOMP"), value) << length;
+        EXPECT_EQ(KV_Bench::ReadBytes(m_file).find("LSTCOMP=\xF1v"), 11u) << length;
+    }
+}
+
 TEST_F(IniFunctions, TextCrossesInTheAnsiCodePage) {
     ASSERT_EQ(WriteIniKey(m_file, L"General", L"Comp", L"Versión ñ"), 1);
     EXPECT_NE(KV_Bench::ReadBytes(m_file).find("Versi\xF3n \xF1"), std::string::npos);
