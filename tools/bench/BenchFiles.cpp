@@ -174,6 +174,11 @@ bool SetImmutable(const std::wstring& sPath, bool bOn) {
     const KV_Api::UniqueHandle hThread(process.hThread);
     for (int i = 0; i < 500; ++i) {
         if (Writable(sPath) != bOn) {
+            if (!bOn) {
+                // A probe made just as the flag came on could not be deleted
+                // on close; it goes now, so the folder is left as it was.
+                DeleteFileW((sPath + L"\\.kv-probe").c_str());
+            }
             return true;
         }
         Sleep(20);
