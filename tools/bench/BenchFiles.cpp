@@ -2,6 +2,7 @@
 
 #include "KV_Api.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace KV_Bench {
@@ -129,18 +130,34 @@ std::vector<std::wstring> SplitTabs(const std::wstring& sLine) {
 
 namespace {
 
-// Whether a file can be opened for writing, or a file created in a folder.
+// Whether a file can be opened for writing, or a new file created in a
+// folder. Each probe of a folder is a new name: a probe caught by the flag
+// can't be deleted on close, and an existing file stays writable inside an
+// immutable folder, so reusing one name would always say "writable".
 bool Writable(const std::wstring& sPath) {
+    static unsigned probe = 0;
     const DWORD dwAttributes = GetFileAttributesW(sPath.c_str());
     const bool bFolder =
         dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    std::wstring sProbe = sPath + L"\\.kv-probe-";
+    sProbe += std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++probe);
     const KV_Api::UniqueHandle file(
-        bFolder ? CreateFileW((sPath + L"\\.kv-probe").c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr)
+        bFolder ? CreateFileW(sProbe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_FLAG_DELETE_ON_CLOSE, nullptr)
                 : CreateFileW(sPath.c_str(), GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, 0, nullptr));
     return static_cast<bool>(file);
+}
+
+// Deletes the probes that the flag kept from going on close.
+void RemoveProbes(const std::wstring& sFolder) {
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(sFolder, ignored)) {
+        if (entry.path().filename().wstring().starts_with(L".kv-probe-")) {
+            std::filesystem::remove(entry.path(), ignored);
+        }
+    }
 }
 
 } // namespace
@@ -175,9 +192,7 @@ bool SetImmutable(const std::wstring& sPath, bool bOn) {
     for (int i = 0; i < 500; ++i) {
         if (Writable(sPath) != bOn) {
             if (!bOn) {
-                // A probe made just as the flag came on could not be deleted
-                // on close; it goes now, so the folder is left as it was.
-                DeleteFileW((sPath + L"\\.kv-probe").c_str());
+                RemoveProbes(sPath); // the folder is left as it was
             }
             return true;
         }
