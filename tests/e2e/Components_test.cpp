@@ -52,16 +52,6 @@ protected:
     std::string InApp(const std::wstring& sName) const {
         return KV_Bench::ReadBytes((bench.AppFolder() / sName).wstring());
     }
-    // The names of the programs started, sorted: the refresh tool and the
-    // client run side by side, so their records may come in either order.
-    std::vector<std::wstring> StartedNames() const {
-        std::vector<std::wstring> names;
-        for (const auto& record : bench.Started()) {
-            names.push_back(record.sName);
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
     std::vector<std::wstring> WaitMessages() const {
         std::vector<std::wstring> messages;
         for (const auto& dialog : bench.WaitDialogs()) {
@@ -134,7 +124,7 @@ TEST_F(Components, AnEmptyListEndsThePassAtOnce) {
         const auto run = bench.Run(L"/ESDBG");
         EXPECT_TRUE(run.dialogs.empty()) << settings << KV_Bench::DescribeAll(run.dialogs);
         EXPECT_TRUE(bench.WaitDialogs().empty());
-        EXPECT_EQ(StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
+        EXPECT_EQ(bench.StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
         ExpectLog({L"--"});
     }
 }
@@ -147,7 +137,7 @@ TEST_F(Components, EqualVersionsCopyNothingAndLogEachComponent) {
     const auto run = bench.Run(L"/esdbg");
     EXPECT_TRUE(run.dialogs.empty()) << KV_Bench::DescribeAll(run.dialogs);
     EXPECT_TRUE(bench.WaitDialogs().empty());
-    EXPECT_EQ(StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
+    EXPECT_EQ(bench.StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
     EXPECT_FALSE(fs::exists(bench.AppFolder() / L"A.dll"));
     ExpectLog({L"--", L"A.dll - VLoc 1.0, VSrv 1.0", L"Compañía.ocx - VLoc 2, VSrv 2",
                L"Rep\\R1.dll - VLoc 3 b, VSrv 3 b"});
@@ -179,7 +169,7 @@ TEST_F(Components, NamesAreTrimmedAndTheListEndsAtItsFirstEmptyItem) {
         Install(lstcomp, versions);
         const auto run = bench.Run(L"/ESDBG");
         EXPECT_TRUE(run.dialogs.empty()) << lstcomp << "\n" << KV_Bench::DescribeAll(run.dialogs);
-        EXPECT_EQ(StartedNames(), std::vector<std::wstring>{L"Morvane.exe"}) << lstcomp;
+        EXPECT_EQ(bench.StartedNames(), std::vector<std::wstring>{L"Morvane.exe"}) << lstcomp;
         ExpectLog(expected);
     }
 }
@@ -216,7 +206,7 @@ TEST_F(Components, ALongListIsHandledWhole) {
         ExpectCopyQuestion(run.dialogs[0]);
         EXPECT_EQ(WaitMessages(), std::vector<std::wstring>{L"Copiando " + changed});
         EXPECT_EQ(InApp(changed), "nuevo");
-        EXPECT_EQ(StartedNames(), (std::vector<std::wstring>{kRefreshTool, L"Morvane.exe"}));
+        EXPECT_EQ(bench.StartedNames(), (std::vector<std::wstring>{kRefreshTool, L"Morvane.exe"}));
     }
 }
 
@@ -263,7 +253,7 @@ TEST_F(Components, ThreeChangedComponentsAreCopiedAfterOneQuestion) {
     EXPECT_EQ(InApp(L"Rep\\R1.dll"), "nuevo R1");
     EXPECT_FALSE(fs::exists(bench.AppFolder() / L"C.dll"));
 
-    ASSERT_EQ(StartedNames(), (std::vector<std::wstring>{kRefreshTool, L"Morvane.exe"}));
+    ASSERT_EQ(bench.StartedNames(), (std::vector<std::wstring>{kRefreshTool, L"Morvane.exe"}));
     for (const auto& record : bench.Started()) {
         if (record.sName == kRefreshTool) { // from the application folder, without arguments
             EXPECT_EQ(record.sPath, (bench.AppFolder() / kRefreshTool).wstring());
@@ -294,8 +284,9 @@ TEST_F(Components, NoToTheCopyQuestionStopsThePass) {
         EXPECT_TRUE(bench.WaitDialogs().empty());
         EXPECT_FALSE(fs::exists(bench.AppFolder() / L"B.dll"));
         EXPECT_FALSE(fs::exists(bench.AppFolder() / L"C.dll"));
-        EXPECT_EQ(StartedNames(), iContinue == IDYES ? std::vector<std::wstring>{L"Morvane.exe"}
-                                                     : std::vector<std::wstring>{});
+        EXPECT_EQ(bench.StartedNames(), iContinue == IDYES
+                                            ? std::vector<std::wstring>{L"Morvane.exe"}
+                                            : std::vector<std::wstring>{});
         ExpectLog({L"--", L"A.dll - VLoc 1, VSrv 1", L"B.dll - VLoc 1, VSrv 2"});
     }
 }
@@ -313,7 +304,7 @@ TEST_F(Components, AComponentTheServerDoesNotListEndsThePassAfterEarlierCopies) 
     ExpectContinueQuestion(run.dialogs[2]);
     EXPECT_EQ(InApp(L"A.dll"), "nuevo A");
     EXPECT_FALSE(fs::exists(bench.AppFolder() / L"C.dll"));
-    EXPECT_EQ(StartedNames(), std::vector<std::wstring>{L"Morvane.exe"}); // no refresh tool
+    EXPECT_EQ(bench.StartedNames(), std::vector<std::wstring>{L"Morvane.exe"}); // no refresh tool
 }
 
 TEST_F(Components, AMissingRefreshToolAfterACopyFailsThePass) {
@@ -350,7 +341,7 @@ TEST_F(Components, TheFirstRunCopiesTheRegistryIntoTheFiles) {
     const auto run = bench.Run(L"", {IDYES});
     ASSERT_EQ(run.dialogs.size(), 1u) << KV_Bench::DescribeAll(run.dialogs);
     EXPECT_EQ(WaitMessages(), (std::vector<std::wstring>{L"Copiando A.dll", L"Copiando B.dll"}));
-    EXPECT_EQ(StartedNames(), (std::vector<std::wstring>{kRefreshTool, L"Morvane.exe"}));
+    EXPECT_EQ(bench.StartedNames(), (std::vector<std::wstring>{kRefreshTool, L"Morvane.exe"}));
     EXPECT_EQ(bench.Setting(L"Morvane.ini", L"LSTCOMP"), L"A.dll, B.dll,C.dll");
     EXPECT_EQ(bench.Setting(L"MorvaneVrs.ini", L"A.dll"), L"1.0");
     EXPECT_EQ(bench.Setting(L"MorvaneVrs.ini", L"B.dll"), L"");
@@ -365,7 +356,7 @@ TEST_F(Components, TheFirstRunCopiesTheRegistryIntoTheFiles) {
     Reset();
     const auto empty = bench.Run(L"");
     EXPECT_TRUE(empty.dialogs.empty()) << KV_Bench::DescribeAll(empty.dialogs);
-    EXPECT_EQ(StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
+    EXPECT_EQ(bench.StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
     EXPECT_EQ(bench.Setting(L"Morvane.ini", L"LSTCOMP"), L"");
 }
 
@@ -396,7 +387,7 @@ TEST_F(Components, AMissingSourceFileFailsThePass) {
     EXPECT_EQ(WaitMessages(), std::vector<std::wstring>{L"Copiando A.dll"});
     EXPECT_EQ(InApp(L"A.dll"), "viejo A");
     EXPECT_FALSE(fs::exists(bench.AppFolder() / L"B.dll"));
-    EXPECT_EQ(StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
+    EXPECT_EQ(bench.StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
 }
 
 // Names that would put a file outside the application folder are refused

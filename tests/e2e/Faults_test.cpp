@@ -58,14 +58,6 @@ protected:
     fs::path App(const std::wstring& sName) const { return bench.AppFolder() / sName; }
     std::string Bytes(const fs::path& path) const { return KV_Bench::ReadBytes(path.wstring()); }
 
-    std::vector<std::wstring> StartedNames() const {
-        std::vector<std::wstring> names;
-        for (const auto& record : bench.Started()) {
-            names.push_back(record.sName);
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
     std::vector<std::wstring> WaitMessages() const {
         std::vector<std::wstring> messages;
         for (const auto& dialog : bench.WaitDialogs()) {
@@ -168,7 +160,7 @@ TEST_F(Faults, SettingsFilesThatCantBeWrittenAreOnlyRead) {
         }
         ASSERT_EQ(own.size(), 1u) << Dialogs(own); // the copy question alone
         EXPECT_EQ(Bytes(App(L"A.dll")), "nuevo A");
-        EXPECT_EQ(StartedNames(), (std::vector<std::wstring>{kRefreshTool, L"Morvane.exe"}));
+        EXPECT_EQ(bench.StartedNames(), (std::vector<std::wstring>{kRefreshTool, L"Morvane.exe"}));
         EXPECT_EQ(Bytes(App(L"MorvaneVrs.ini")), versions);
         if (bFirstRun) {
             EXPECT_EQ(bench.Setting(L"Morvane.ini", L"LSTCOMP"), L"A.dll");
@@ -198,7 +190,7 @@ TEST_F(Faults, AFirstRunInAFolderThatCantBeWrittenReportsTheCopy) {
     }
     ExpectCopyFailed(own, L"A.dll");
     EXPECT_EQ(WaitMessages(), std::vector<std::wstring>{L"Copiando A.dll"});
-    EXPECT_EQ(StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
+    EXPECT_EQ(bench.StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
     EXPECT_FALSE(fs::exists(App(L"A.dll")));
     EXPECT_FALSE(fs::exists(App(L"Morvane.ini")));
     EXPECT_FALSE(fs::exists(App(L"MorvaneVrs.ini")));
@@ -266,7 +258,7 @@ TEST_F(Faults, ACopyThatFailsLeavesTheOldFileWhole) {
         }
         EXPECT_EQ(Bytes(App(L"C.dll")), "viejo");
         EXPECT_EQ(Bytes(App(L"MorvaneVrs.ini")), versions);
-        EXPECT_EQ(StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
+        EXPECT_EQ(bench.StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
     }
 }
 
@@ -311,7 +303,7 @@ TEST_F(Faults, LongListsAreHandledAndStoredWhole) {
         std::vector<KV_Bench::DialogSeen> own;
         RunAnswering(L"", own, IDNO);
         EXPECT_TRUE(own.empty()) << Dialogs(own);
-        EXPECT_EQ(StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
+        EXPECT_EQ(bench.StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
         if (bFirstRun) {
             EXPECT_EQ(Bytes(App(L"Morvane.ini")),
                       "[General]\r\nNomSrvApl=SRVAPL\r\nVrsSis=1.2\r\nLSTCOMP=" + names + "\r\n");
@@ -353,7 +345,7 @@ TEST_F(FaultsInSpanishFolder, AccentedNamesAndPathsAreCopiedAndStarted) {
     for (const auto& name : names) {
         EXPECT_EQ(Bytes(App(name)), KV_Bench::Utf8(name)) << KV_Bench::Utf8(name);
     }
-    ASSERT_EQ(StartedNames(), (std::vector<std::wstring>{kRefreshTool, L"Morvane.exe"}));
+    ASSERT_EQ(bench.StartedNames(), (std::vector<std::wstring>{kRefreshTool, L"Morvane.exe"}));
     for (const auto& record : bench.Started()) {
         EXPECT_EQ(KV_Bench::Utf8(record.sPath), KV_Bench::Utf8(App(record.sName).wstring()));
     }
@@ -379,7 +371,7 @@ TEST_F(Faults, ASetupThatEndsWith259EndsTheWait) {
     ASSERT_EQ(waits.size(), 1u);
     EXPECT_EQ(waits[0].sCaption, L"Instalación");
     EXPECT_TRUE(waits[0].bVisible);
-    EXPECT_EQ(StartedNames(), std::vector<std::wstring>{L"Setup.exe"});
+    EXPECT_EQ(bench.StartedNames(), std::vector<std::wstring>{L"Setup.exe"});
 }
 
 } // namespace

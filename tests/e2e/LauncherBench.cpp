@@ -214,3 +214,12 @@ std::vector<LauncherBench::WaitDialogSeen> LauncherBench::WaitDialogs() const {
     }
     return dialogs;
 }
+
+std::vector<std::wstring> LauncherBench::StartedNames() const {
+    std::vector<std::wstring> names;
+    for (const auto& record : Started()) {
+        names.push_back(record.sName);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}

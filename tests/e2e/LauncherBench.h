@@ -64,6 +64,9 @@ public:
     KV_Bench::RunResult Run(const std::wstring& sArguments, const KV_Bench::Answerer& answer);
 
     std::vector<StartRecord> Started() const;
+    // The names of the programs started, sorted: the refresh tool and the
+    // client run side by side, so their records may come in either order.
+    std::vector<std::wstring> StartedNames() const;
     std::vector<std::wstring> SystemCodesAsked() const;
 
     struct WaitDialogSeen {
