@@ -58,6 +58,12 @@ std::wstring TakeNextComponent(std::wstring& sRemaining);
 // subfolder ("Rep\R1.dll") stays inside.
 bool LeadsOutOfFolder(const std::wstring& sComp);
 
+// Whether some segment of a component name can't be the name of a file of its
+// own: a device name (CON, NUL.dll, COM1, ... in any letter case), a character
+// no file name holds (wildcards among them), a trailing dot or space, or
+// nothing at all (two separators in a row, or one at the end).
+bool IsNotAFileName(const std::wstring& sComp);
+
 // The component pass over "LSTCOMP": copies every component whose installed
 // version differs from the server's, after one question. True when it reached
 // the end of its list; false after No or a failure, which it has shown in a
@@ -78,9 +84,24 @@ namespace KV_ZudIviMain {
 bool RunAndWait(const std::wstring& sCommand, std::int32_t lWindowStyle, std::wstring& sMessage,
                 std::int32_t lTimeoutMs);
 
+// Raises KV_Error 5 when a component name can't be copied in: it leads out
+// of the application folder or is no file name (see above).
+void CheckComponentName(const std::wstring& sComp);
+
+// The name beside a copy's target under which the copy is made before it
+// replaces the target. A component name never holds a comma.
+inline constexpr const wchar_t* kStagingSuffix = L",KV_ZudIvi.tmp";
+
+// Copies sFrom over sTo whole or not at all: the shell copies the file to
+// sTo + kStagingSuffix, and only a regular file of the source's size then
+// takes the target's place, in one rename. False when the copy was not made;
+// sTo is then as it was, no staging file is left, and dwError holds the
+// platform's reason, or 0 when there is none beyond what the shell showed.
+bool CopyWhole(const std::wstring& sFrom, const std::wstring& sTo, DWORD& dwError);
+
 // Copies the component from the server's "Fix" folder into the application
-// folder. Raises KV_Error when the name leads out of that folder (before
-// anything is copied) or when the shell did not make the copy.
+// folder, whole or not at all. Raises KV_Error when the name is refused
+// (before anything is copied) or when the copy was not made.
 void CopyComp(const std::wstring& sComp);
 
 // The wait of RunAndWait on a process opened for querying and waiting

@@ -21,6 +21,9 @@ void Log(const std::wstring& sText) {
 // Copies one component under a wait dialog of its own, painted before the
 // copy blocks the thread.
 void CopyUnderWaitDialog(const std::wstring& sComp) {
+    // A name that can't be copied in is refused before a wait dialog tells
+    // of a copy that will never be tried.
+    CheckComponentName(sComp);
     KV_DlgEsp dialog;
     std::wstring sMsg = L"Copiando ";
     sMsg += sComp;

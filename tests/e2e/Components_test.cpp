@@ -240,6 +240,10 @@ TEST_F(Components, ThreeChangedComponentsAreCopiedAfterOneQuestion) {
     OnServer(L"C.dll", "nuevo C");
     OnServer(L"Rep\\R1.dll", "nuevo R1");
     KV_Bench::WriteBytes((bench.AppFolder() / L"B.ocx").wstring(), "viejo B, más largo");
+    // What a copy cut off by a power loss left behind is never in the way.
+    const fs::path stale = bench.AppFolder() / L"B.ocx,KV_ZudIvi.tmp";
+    KV_Bench::WriteBytes(stale.wstring(), "mitad de un B");
+    SetFileAttributesW(stale.wstring().c_str(), FILE_ATTRIBUTE_READONLY);
     const std::string versionsBefore =
         KV_Bench::ReadBytes((bench.AppFolder() / L"MorvaneVrs.ini").wstring());
 
@@ -252,6 +256,10 @@ TEST_F(Components, ThreeChangedComponentsAreCopiedAfterOneQuestion) {
     EXPECT_EQ(InApp(L"B.ocx"), "nuevo B");
     EXPECT_EQ(InApp(L"Rep\\R1.dll"), "nuevo R1");
     EXPECT_FALSE(fs::exists(bench.AppFolder() / L"C.dll"));
+    for (const auto& entry : fs::recursive_directory_iterator(bench.AppFolder())) {
+        EXPECT_EQ(entry.path().filename().wstring().find(L','), std::wstring::npos)
+            << entry.path().string();
+    }
 
     ASSERT_EQ(bench.StartedNames(), (std::vector<std::wstring>{kRefreshTool, L"Morvane.exe"}));
     for (const auto& record : bench.Started()) {
@@ -390,32 +398,60 @@ TEST_F(Components, AMissingSourceFileFailsThePass) {
     EXPECT_EQ(bench.StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
 }
 
-// Names that would put a file outside the application folder are refused
-// through the pass's error path, naming them; the files they point at are
-// on the server, so a copy would have succeeded. A name with a colon is not
-// even found in the server's list, whose items end their name at the colon.
-TEST_F(Components, NamesLeadingOutOfTheFolderAreRefused) {
+// Names that can't be copied in are refused through the pass's error path,
+// naming them, before a wait dialog tells of their copy: names that would put
+// a file outside the application folder (the files they point at are on the
+// server, so a copy would have succeeded), and names of no file of their own,
+// which the shell would "copy" to a device, or take as a pattern, and call it
+// a success. A name with a colon is not even found in the server's list,
+// whose items end their name at the colon.
+TEST_F(Components, NamesThatCantBeCopiedInAreRefusedBeforeTheirCopy) {
+    constexpr const wchar_t* kOut = L"lleva fuera de la carpeta de la aplicación.";
+    constexpr const wchar_t* kNoFile = L"no es un nombre de archivo válido.";
+    const struct {
+        std::wstring name;
+        const wchar_t* reason; // nullptr: the server's list lacks the name
+    } rows[] = {{L"..\\Fuera.dll", kOut},    {L"\\\\SRVAPL\\Morvane_Client\\Fuera.dll", kOut},
+                {L"C:\\Fuera.dll", nullptr}, {L"NUL", kNoFile},
+                {L"CON", kNoFile},           {L"COM1", kNoFile},
+                {L"NUL.dll", kNoFile},       {L"A?dll", kNoFile},
+                {L"Comp?.dll", kNoFile}};
     OnServer(L"..\\Fuera.dll", "fuera");
-    OnServer(L"Fuera.dll", "fuera");
-    for (const std::wstring name : {L"..\\Fuera.dll", L"Rep\\..\\..\\Fuera.dll", L"\\Fuera.dll",
-                                    L"\\\\SRVAPL\\Morvane_Client\\Fuera.dll", L"C:\\Fuera.dll"}) {
+    // What the patterns would match.
+    for (const wchar_t* name : {L"Fuera.dll", L"A.dll", L"Comp1.dll"}) {
+        OnServer(name, "fuera");
+    }
+    const auto appFiles = [this] {
+        std::vector<fs::path> files;
+        for (const auto& entry : fs::recursive_directory_iterator(bench.AppFolder())) {
+            files.push_back(entry.path());
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(KV_Bench::Utf8(row.name));
         Reset();
-        Install(KV_Bench::Utf8(name), KV_Bench::Utf8(name) + "=1\r\n");
-        bench.ServerAnswers(L"VrsSis:1.2," + name + L":2,");
+        Install(KV_Bench::Utf8(row.name), KV_Bench::Utf8(row.name) + "=1\r\n");
+        const std::string versions = InApp(L"MorvaneVrs.ini");
+        const auto before = appFiles();
+        bench.ServerAnswers(L"VrsSis:1.2," + row.name + L":2,");
         const auto run = bench.Run(L"", {IDYES, IDOK, IDNO});
-        ASSERT_GE(run.dialogs.size(), 2u) << KV_Bench::DescribeAll(run.dialogs);
+        ASSERT_EQ(run.dialogs.size(), row.reason != nullptr ? 3u : 2u)
+            << KV_Bench::DescribeAll(run.dialogs);
         const auto& box = run.dialogs[run.dialogs.size() - 2];
-        EXPECT_EQ(box.sTitle, L"VrfComps") << KV_Bench::Describe(box);
-        EXPECT_NE(box.sText.find(L"\"" + name + L"\""), std::wstring::npos)
-            << KV_Bench::Describe(box);
-        if (name.find(L':') == std::wstring::npos) {
-            ASSERT_EQ(run.dialogs.size(), 3u) << KV_Bench::DescribeAll(run.dialogs);
-            ExpectPassFailed(box, L"El componente \"" + name +
-                                      L"\" no se copia: su nombre lleva fuera de la carpeta de "
-                                      L"la aplicación.");
+        if (row.reason != nullptr) {
+            ExpectPassFailed(box, L"El componente \"" + row.name + L"\" no se copia: su nombre " +
+                                      row.reason);
+        } else {
+            EXPECT_EQ(box.sTitle, L"VrfComps") << KV_Bench::Describe(box);
+            EXPECT_NE(box.sText.find(L"\"" + row.name + L"\""), std::wstring::npos);
         }
         ExpectContinueQuestion(run.dialogs.back());
+        EXPECT_TRUE(bench.WaitDialogs().empty());
         EXPECT_TRUE(bench.Started().empty());
+        EXPECT_EQ(InApp(L"MorvaneVrs.ini"), versions);
+        EXPECT_EQ(appFiles(), before);
         for (const auto& entry : fs::recursive_directory_iterator(bench.Root())) {
             EXPECT_NE(entry.path().filename(), L"Fuera.dll") << entry.path().string();
         }

@@ -17,12 +17,18 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr const wchar_t* kRefreshTool = L"KV_DirAzevUvevIzi.exe";
+// The application folder of an installation of A.dll, B.dll and C.dll,
+// sorted: no file is left beside them after a failed copy.
+const std::vector<std::wstring> kInstalled = {L"A.dll",       L"B.dll",         L"C.dll",
+                                              kRefreshTool,   L"KV_ZudIvi.exe", L"Morvane.exe",
+                                              L"Morvane.ini", L"MorvaneVrs.ini"};
 constexpr const wchar_t* kUpdateTitle = L"Actualización de Morvane Pro";
 constexpr const wchar_t* kContinueQuestion =
     L"Falló la actualización de los componentes, ponganse en contacto con su administrador, "
@@ -56,6 +62,15 @@ protected:
         bench.WriteVersions("[General]\r\n" + versions);
     }
     fs::path App(const std::wstring& sName) const { return bench.AppFolder() / sName; }
+    // The names in a folder of the application folder, sorted.
+    std::vector<std::wstring> AppFiles(const std::wstring& sSub = L"") const {
+        std::vector<std::wstring> names;
+        for (const auto& entry : fs::directory_iterator(App(sSub))) {
+            names.push_back(entry.path().filename().wstring());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
     std::string Bytes(const fs::path& path) const { return KV_Bench::ReadBytes(path.wstring()); }
 
     std::vector<std::wstring> WaitMessages() const {
@@ -88,15 +103,16 @@ protected:
         return text;
     }
     // Copy question, the pass's box about the copy of sComp, the continue question.
-    void ExpectCopyFailed(const std::vector<KV_Bench::DialogSeen>& own,
-                          const std::wstring& sComp) const {
+    // sReason: what the platform said, where the box adds it.
+    void ExpectCopyFailed(const std::vector<KV_Bench::DialogSeen>& own, const std::wstring& sComp,
+                          const std::wstring& sReason = L"") const {
         ASSERT_EQ(own.size(), 3u) << Dialogs(own);
         EXPECT_EQ(own[0].sTitle, L"Morvane");
         EXPECT_EQ(own[1].sTitle, L"VrfComps");
         EXPECT_EQ(KV_Bench::Utf8(own[1].sText),
                   KV_Bench::Utf8(L"No se pudo copiar el componente \"" + sComp +
                                  L"\" de \"\\\\SRVAPL\\Morvane_Client\\Fix\\" + sComp + L"\" a \"" +
-                                 App(sComp).wstring() + L"\"."));
+                                 App(sComp).wstring() + L"\"." + sReason));
         EXPECT_EQ(own[2].sTitle, kUpdateTitle);
         EXPECT_EQ(KV_Bench::Utf8(own[2].sText), KV_Bench::Utf8(kContinueQuestion));
     }
@@ -206,6 +222,7 @@ TEST_F(Faults, ACopyThatFailsLeavesTheOldFileWhole) {
         const char* name;
         bool bOldB;                                   // an old B.dll is installed
         std::function<std::shared_ptr<void>()> fault; // held for the run
+        std::wstring sReason = L"";                   // what the box adds to its text
     };
     const auto folderInPlaceOfB = [&] {
         fs::remove(fix / L"B.dll");
@@ -213,8 +230,16 @@ TEST_F(Faults, ACopyThatFailsLeavesTheOldFileWhole) {
         KV_Bench::WriteBytes((fix / L"B.dll" / L"dentro" / L"x.txt").wstring(), "x");
         return std::shared_ptr<void>();
     };
+    const auto folderInPlaceOfInstalledB = [&] {
+        fs::remove(App(L"B.dll"));
+        fs::create_directories(App(L"B.dll"));
+        KV_Bench::WriteBytes(App(L"B.dll\\x.txt").wstring(), "viejo");
+        return std::shared_ptr<void>();
+    };
     const std::vector<Case> cases = {
-        {"target in use", true, [&] { return std::make_shared<HeldOpen>(App(L"B.dll")); }},
+        {"target in use", true, [&] { return std::make_shared<HeldOpen>(App(L"B.dll")); },
+         L" " + KV_Api::SystemMessage(ERROR_ACCESS_DENIED)},
+        {"a folder in place of the installed file", false, folderInPlaceOfInstalledB},
         {"source in use", true, [&] { return std::make_shared<HeldOpen>(fix / L"B.dll"); }},
         {"source is a folder", true, folderInPlaceOfB},
         {"source is a folder, nothing installed", false, folderInPlaceOfB},
@@ -234,6 +259,7 @@ TEST_F(Faults, ACopyThatFailsLeavesTheOldFileWhole) {
         Install("A.dll,B.dll,C.dll", "A.dll=1\r\nB.dll=1\r\nC.dll=1\r\n");
         for (const wchar_t* name : {L"A.dll", L"B.dll", L"C.dll"}) {
             fs::remove_all(fix / name);
+            fs::remove_all(App(name));
             KV_Bench::WriteBytes((fix / name).wstring(), "nuevo, de la versión 2");
             KV_Bench::WriteBytes(App(name).wstring(), "viejo");
         }
@@ -246,20 +272,65 @@ TEST_F(Faults, ACopyThatFailsLeavesTheOldFileWhole) {
             const auto held = test.fault();
             RunAnswering(L"", own, IDYES);
         }
-        ExpectCopyFailed(own, L"B.dll");
+        ExpectCopyFailed(own, L"B.dll", test.sReason);
         EXPECT_EQ(WaitMessages(),
                   (std::vector<std::wstring>{L"Copiando A.dll", L"Copiando B.dll"}));
         EXPECT_EQ(Bytes(App(L"A.dll")), "nuevo, de la versión 2");
         if (test.bOldB) {
             EXPECT_TRUE(fs::is_regular_file(App(L"B.dll")));
             EXPECT_EQ(Bytes(App(L"B.dll")), "viejo");
+        } else if (fs::is_directory(App(L"B.dll"))) {
+            EXPECT_EQ(AppFiles(L"B.dll"), std::vector<std::wstring>{L"x.txt"});
+            EXPECT_EQ(Bytes(App(L"B.dll\\x.txt")), "viejo");
         } else {
             EXPECT_FALSE(fs::exists(App(L"B.dll")));
         }
         EXPECT_EQ(Bytes(App(L"C.dll")), "viejo");
+        std::vector<std::wstring> installed = kInstalled;
+        if (!fs::exists(App(L"B.dll"))) {
+            std::erase(installed, L"B.dll");
+        }
+        EXPECT_EQ(AppFiles(), installed);
         EXPECT_EQ(Bytes(App(L"MorvaneVrs.ini")), versions);
         EXPECT_EQ(bench.StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
     }
+}
+
+// The disk fills up in the middle of the second of three copies (the
+// application folder on a file system with 1.4 MB free, the new B.dll 5 MB):
+// the first component is the new file, the second and third are the old ones
+// byte for byte, no part of a copy is left, and the user is told.
+TEST_F(Faults, ADiskThatFillsUpMidCopyLeavesTheInstalledFilesWhole) {
+    bench.ServerAnswers(L"VrsSis:1.2,A.dll:2,B.dll:2,C.dll:2,");
+    Install("A.dll,B.dll,C.dll", "A.dll=1\r\nB.dll=1\r\nC.dll=1\r\n");
+    std::string oldB(1 << 20, '\0');
+    std::string newB(5 << 20, '\0');
+    for (std::size_t i = 0; i < newB.size(); ++i) {
+        newB[i] = static_cast<char>(i * 7 + i / 4096);
+        if (i < oldB.size()) {
+            oldB[i] = static_cast<char>(i * 13);
+        }
+    }
+    for (const auto& [name, fresh, old] :
+         {std::tuple<const wchar_t*, std::string, std::string>{L"A.dll", "nuevo A", "viejo A"},
+          {L"B.dll", newB, oldB},
+          {L"C.dll", "nuevo C", "viejo C"}}) {
+        KV_Bench::WriteBytes((fix / name).wstring(), fresh);
+        KV_Bench::WriteBytes(App(name).wstring(), old);
+    }
+    const std::string versions = Bytes(App(L"MorvaneVrs.ini"));
+    const KV_Bench::SmallDisk disk(bench.AppFolder().wstring(), 1400);
+    ASSERT_EQ(KV_Bench::Utf8(disk.Refusal()), "") << "the small disk could not be made";
+    std::vector<KV_Bench::DialogSeen> own;
+    RunAnswering(L"", own, IDYES);
+    ExpectCopyFailed(own, L"B.dll");
+    EXPECT_EQ(WaitMessages(), (std::vector<std::wstring>{L"Copiando A.dll", L"Copiando B.dll"}));
+    EXPECT_EQ(Bytes(App(L"A.dll")), "nuevo A");
+    EXPECT_TRUE(Bytes(App(L"B.dll")) == oldB) << "B.dll is no longer the installed file";
+    EXPECT_EQ(Bytes(App(L"C.dll")), "viejo C");
+    EXPECT_EQ(Bytes(App(L"MorvaneVrs.ini")), versions);
+    EXPECT_EQ(AppFiles(), kInstalled);
+    EXPECT_EQ(bench.StartedNames(), std::vector<std::wstring>{L"Morvane.exe"});
 }
 
 // --- Long inputs -------------------------------------------------------------

@@ -39,6 +39,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(wrapped.find(L"\\../") == std::wstring::npos);
             FUZZ_CHECK(wrapped.find(L"/..\\") == std::wstring::npos);
         }
+        // One it takes for a file name holds no wildcard and no segment that
+        // ends in a dot or a space.
+        if (!IsNotAFileName(comp)) {
+            FUZZ_CHECK(comp.find_first_of(L"*?<>\"|") == std::wstring::npos);
+            const std::wstring wrapped = comp + L"\\";
+            FUZZ_CHECK(wrapped.find(L".\\") == std::wstring::npos);
+            FUZZ_CHECK(wrapped.find(L" \\") == std::wstring::npos);
+            FUZZ_CHECK(wrapped.find(L"./") == std::wstring::npos);
+            FUZZ_CHECK(wrapped.find(L" /") == std::wstring::npos);
+        }
     }
     return 0;
 }

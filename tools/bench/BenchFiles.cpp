@@ -162,33 +162,46 @@ void RemoveProbes(const std::wstring& sFolder) {
 
 } // namespace
 
-bool SetImmutable(const std::wstring& sPath, bool bOn) {
+namespace {
+
+// The Linux path of a Windows path, through Wine; empty outside Wine.
+std::wstring UnixPath(const std::wstring& sPath) {
     using UnixName = char*(CDECL*)(const wchar_t*);
     const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (unixName == nullptr) {
-        return false;
-    }
-    char* name = unixName(sPath.c_str());
+    char* name = unixName != nullptr ? unixName(sPath.c_str()) : nullptr;
     if (name == nullptr) {
-        return false;
+        return std::wstring();
     }
-    std::wstring sCommand = L"chattr ";
-    sCommand += bOn ? L"+i \"" : L"-i \"";
-    sCommand += FromUtf8(name);
-    sCommand += L'"';
+    std::wstring sUnix = FromUtf8(name);
     HeapFree(GetProcessHeap(), 0, name);
-    // Wine starts a Linux program like any other, with its arguments split
-    // the Windows way, but its handle can't be waited for: watch the effect.
+    return sUnix;
+}
+
+// Starts a Linux program. Wine starts it like any other, with its arguments
+// split the Windows way, but its handle can't be waited for: the caller
+// watches the effect.
+bool StartLinux(const wchar_t* sProgram, std::wstring sCommandLine) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(L"Z:\\usr\\bin\\chattr", sCommand.data(), nullptr, nullptr, FALSE, 0,
-                        nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessW(sProgram, sCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
         return false;
     }
     const KV_Api::UniqueHandle hProcess(process.hProcess);
     const KV_Api::UniqueHandle hThread(process.hThread);
+    return true;
+}
+
+} // namespace
+
+bool SetImmutable(const std::wstring& sPath, bool bOn) {
+    const std::wstring sUnix = UnixPath(sPath);
+    if (sUnix.empty() || !StartLinux(L"Z:\\usr\\bin\\chattr",
+                                     (bOn ? L"chattr +i \"" : L"chattr -i \"") + sUnix + L"\"")) {
+        return false;
+    }
     for (int i = 0; i < 500; ++i) {
         if (Writable(sPath) != bOn) {
             if (!bOn) {
@@ -199,6 +212,83 @@ bool SetImmutable(const std::wstring& sPath, bool bOn) {
         Sleep(20);
     }
     return false;
+}
+
+namespace {
+
+// Mounts a small tmpfs over a folder, its files copied onto it, or unmounts
+// it; writes "ok" or what went wrong to the status file when done.
+constexpr const char* kSmallDiskScript = R"sh(dir=$2 status=$4
+finish() {
+    printf '%s\n' "$1" >"$status.part"
+    rm -f "$status.err"
+    mv "$status.part" "$status"
+    exit 0
+}
+if [ "$1" = umount ]; then
+    umount -l "$dir" 2>"$status.err" || finish "umount: $(cat "$status.err")"
+    finish ok
+fi
+mv "$dir" "$dir.laid" || finish "cannot move $dir aside"
+mkdir "$dir"
+if ! mount -t tmpfs -o size=64m kvsmalldisk "$dir" 2>"$status.err"; then
+    rmdir "$dir"
+    mv "$dir.laid" "$dir"
+    finish "mount -t tmpfs refused (the bench must run as root): $(cat "$status.err")"
+fi
+cp -a "$dir.laid/." "$dir/" && rm -rf "$dir.laid" || finish "cannot copy $dir onto the tmpfs"
+used=$(df -k --output=used "$dir" | tail -n 1)
+mount -o remount,size=$((used + $3))k "$dir" 2>"$status.err" || finish "remount: $(cat "$status.err")"
+finish ok
+)sh";
+
+// Runs the script and waits for its word; the word, or why there was none.
+std::wstring RunSmallDiskScript(const std::wstring& sFolder, const wchar_t* sAction,
+                                unsigned kbFree) {
+    const std::wstring sScript = sFolder + L".kv-disk.sh";
+    const std::wstring sStatus = sFolder + L".kv-disk.status";
+    DeleteFileW(sStatus.c_str());
+    WriteBytes(sScript, kSmallDiskScript);
+    const std::wstring sUnixScript = UnixPath(sScript);
+    const std::wstring sUnixFolder = UnixPath(sFolder);
+    const std::wstring sUnixStatus = UnixPath(sStatus);
+    if (sUnixScript.empty() || sUnixFolder.empty() || sUnixStatus.empty()) {
+        return L"not under Wine: no Linux path for " + sFolder;
+    }
+    if (!StartLinux(L"Z:\\bin\\sh", L"sh \"" + sUnixScript + L"\" " + sAction + L" \"" +
+                                        sUnixFolder + L"\" " + std::to_wstring(kbFree) + L" \"" +
+                                        sUnixStatus + L"\"")) {
+        return L"/bin/sh could not be started";
+    }
+    for (int i = 0; i < 1500; ++i) {
+        if (PathExists(sStatus)) {
+            std::wstring sWord = ReadUtf8File(sStatus);
+            DeleteFileW(sStatus.c_str());
+            DeleteFileW(sScript.c_str());
+            while (!sWord.empty() && sWord.back() == L'\n') {
+                sWord.pop_back();
+            }
+            return sWord;
+        }
+        Sleep(20);
+    }
+    return L"the mount script gave no answer within 30 s";
+}
+
+} // namespace
+
+SmallDisk::SmallDisk(std::wstring sFolder, unsigned kbFree) : m_sFolder(std::move(sFolder)) {
+    const std::wstring sWord = RunSmallDiskScript(m_sFolder, L"mount", kbFree);
+    if (sWord != L"ok") {
+        m_sRefusal = sWord;
+    }
+}
+
+// The folder's files go with the tmpfs.
+SmallDisk::~SmallDisk() {
+    if (m_sRefusal.empty()) {
+        RunSmallDiskScript(m_sFolder, L"umount", 0);
+    }
 }
 
 ImmutableGuard::ImmutableGuard(std::wstring sPath)

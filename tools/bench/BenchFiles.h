@@ -45,4 +45,21 @@ private:
     bool m_bHeld;
 };
 
+// Puts a folder on a file system of its own, a tmpfs with only kbFree
+// kilobytes free once the folder's files are on it; the files go with it when
+// it is released. Wine on Linux, as root only; Refusal() says why it could
+// not be done, and is empty when it was.
+class SmallDisk {
+public:
+    SmallDisk(std::wstring sFolder, unsigned kbFree);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    const std::wstring& Refusal() const { return m_sRefusal; }
+
+private:
+    std::wstring m_sFolder;
+    std::wstring m_sRefusal;
+};
+
 } // namespace KV_Bench
