@@ -37,6 +37,33 @@ DWORD RemoveStaging(const std::wstring& sStage) {
     return DeleteFileW(sStage.c_str()) ? 0 : GetLastError();
 }
 
+// One rename in the target's own folder: the target is either the old file or
+// the new one, never a part of either. A read-only target is replaced as the
+// shell's copy over it would replace it, and keeps its attribute when it
+// can't be.
+bool ReplaceTarget(const std::wstring& sStage, const std::wstring& sTo, DWORD& dwError) {
+    constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (MoveFileExW(sStage.c_str(), sTo.c_str(), kFlags)) {
+        return true;
+    }
+    dwError = GetLastError();
+    const auto target = Attributes(sTo);
+    if (dwError != ERROR_ACCESS_DENIED || !target ||
+        (target->dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0) {
+        return false;
+    }
+    const DWORD dwWritable = target->dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
+    if (!SetFileAttributesW(sTo.c_str(), dwWritable != 0 ? dwWritable : FILE_ATTRIBUTE_NORMAL)) {
+        return false;
+    }
+    if (MoveFileExW(sStage.c_str(), sTo.c_str(), kFlags)) {
+        return true;
+    }
+    dwError = GetLastError();
+    SetFileAttributesW(sTo.c_str(), target->dwFileAttributes);
+    return false;
+}
+
 } // namespace
 
 void CheckComponentName(const std::wstring& sComp) {
@@ -73,13 +100,9 @@ bool CopyWhole(const std::wstring& sFrom, const std::wstring& sTo, DWORD& dwErro
         const auto stage = Attributes(sStage);
         if (source && stage && !IsFolder(stage) && stage->nFileSizeHigh == source->nFileSizeHigh &&
             stage->nFileSizeLow == source->nFileSizeLow) {
-            // One rename in the target's own folder: the target is either the
-            // old file or the new one, never a part of either.
-            if (MoveFileExW(sStage.c_str(), sTo.c_str(),
-                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            if (ReplaceTarget(sStage, sTo, dwError)) {
                 return true;
             }
-            dwError = GetLastError();
         }
     }
     RemoveStaging(sStage);

@@ -227,8 +227,8 @@ TEST_F(Components, VersionsAreComparedAsExactText) {
     EXPECT_FALSE(fs::exists(bench.AppFolder() / L"D.dll"));
 }
 
-// One question, a wait dialog per copy, an existing file replaced and a
-// missing folder created without a word, one start of the refresh tool, and
+// One question, a wait dialog per copy, an existing file (read-only, too)
+// replaced and a missing folder created without a word, one start of the refresh tool, and
 // the client without the continue question. The installed versions are not
 // rewritten: that is left to the refresh tool.
 TEST_F(Components, ThreeChangedComponentsAreCopiedAfterOneQuestion) {
@@ -240,6 +240,7 @@ TEST_F(Components, ThreeChangedComponentsAreCopiedAfterOneQuestion) {
     OnServer(L"C.dll", "nuevo C");
     OnServer(L"Rep\\R1.dll", "nuevo R1");
     KV_Bench::WriteBytes((bench.AppFolder() / L"B.ocx").wstring(), "viejo B, más largo");
+    SetFileAttributesW((bench.AppFolder() / L"B.ocx").wstring().c_str(), FILE_ATTRIBUTE_READONLY);
     // What a copy cut off by a power loss left behind is never in the way.
     const fs::path stale = bench.AppFolder() / L"B.ocx,KV_ZudIvi.tmp";
     KV_Bench::WriteBytes(stale.wstring(), "mitad de un B");
