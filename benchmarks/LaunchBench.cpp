@@ -3,9 +3,9 @@
 //     start of its process to the start of the client, against MinLaunch, a
 //     launcher that only starts the client;
 //   - the CPU time it uses while it waits for a setup, against the wall time;
-//   - the copy of a 50 MB component over an installed one, as the component
-//     pass makes it (the shell's copy to a staging file, then the rename over
-//     the target), against CopyFile of the same file;
+//   - the copy of a 50 MB component as the component pass makes it (the
+//     shell's copy to a staging file, then the rename onto the target), new
+//     and over an installed one, against CopyFile of the same file;
 //   - the peak working set of a whole run, and the size of each executable.
 //   KV_LaunchBench [runs [components]]
 // The launcher, MinLaunch, the recorder and the version component stand-in
@@ -179,20 +179,25 @@ void MeasureWait(const fs::path& bin, const fs::path& root) {
                 100.0 * dCpu / dWall);
 }
 
-// Copies the file the given way over an old file in a fresh target folder, in
-// seconds; 0 when the copy failed.
+// Copies the file the given way into a fresh target folder, over an old file
+// when there is one, in seconds; 0 when the copy failed.
 template <typename Copy>
-double TimeCopy(const fs::path& source, const fs::path& target, Copy copy) {
+double TimeCopy(const fs::path& source, const fs::path& target, bool bOverOld, Copy copy) {
     std::error_code ignored;
     fs::remove_all(target.parent_path(), ignored);
     fs::create_directories(target.parent_path());
-    KV_Bench::WriteBytes(target.wstring(), "viejo");
+    if (bOverOld) {
+        KV_Bench::WriteBytes(target.wstring(), "viejo");
+    }
     const long long t0 = Now();
     const bool bOk = copy(source.wstring(), target.wstring());
     const double dSeconds = Seconds(Now() - t0);
     return bOk && fs::file_size(target, ignored) == fs::file_size(source, ignored) ? dSeconds : 0;
 }
 
+// The component pass's copy against CopyFile, for a new component and over
+// an installed one; over one also the shell's copy straight onto the target,
+// which is not whole-or-nothing, for what the staging costs.
 void MeasureCopy(const fs::path& root, int runs) {
     constexpr std::size_t kBytes = 50u * 1024 * 1024;
     const fs::path source = root / L"fix" / L"Big.dll";
@@ -202,34 +207,49 @@ void MeasureCopy(const fs::path& root, int runs) {
         data[i] = static_cast<char>((i * 2654435761u) >> 24);
     }
     KV_Bench::WriteBytes(source.wstring(), data);
-    const auto shell = [](const std::wstring& from, const std::wstring& to) {
+    const auto whole = [](const std::wstring& from, const std::wstring& to) {
         DWORD dwError = 0;
         return KV_ZudIviMain::CopyWhole(from, to, dwError);
+    };
+    const auto inPlace = [](const std::wstring& from, const std::wstring& to) {
+        return KV_Api::ShellFileCopy(from, to);
     };
     const auto copyFile = [](const std::wstring& from, const std::wstring& to) {
         return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
     };
-    std::vector<double> viaShell;
-    std::vector<double> viaCopyFile;
-    TimeCopy(source, root / L"warm" / L"Big.dll", copyFile);
-    for (int i = 0; i < runs; ++i) {
-        const double dShell = TimeCopy(source, root / L"shell" / L"Big.dll", shell);
-        const double dCopyFile = TimeCopy(source, root / L"copyfile" / L"Big.dll", copyFile);
-        if (dShell <= 0 || dCopyFile <= 0) {
-            std::printf("  a copy failed\n");
-            continue;
-        }
-        viaShell.push_back(dShell);
-        viaCopyFile.push_back(dCopyFile);
-    }
     const double dMB = static_cast<double>(kBytes) / (1024.0 * 1024.0);
-    const double dShell = Median(viaShell);
-    const double dCopyFile = Median(viaCopyFile);
-    std::printf("Copy of a 50 MB component (median of %zu):\n", viaShell.size());
-    std::printf("  staged shell copy %.0f MB/s, CopyFile %.0f MB/s: throughput ratio %.2f "
-                "(goal >= 0.90)\n",
-                dShell > 0 ? dMB / dShell : 0.0, dCopyFile > 0 ? dMB / dCopyFile : 0.0,
-                dShell > 0 ? dCopyFile / dShell : 0.0);
+    const auto rate = [dMB](double dSeconds) { return dSeconds > 0 ? dMB / dSeconds : 0.0; };
+    TimeCopy(source, root / L"warm" / L"Big.dll", false, copyFile);
+    std::printf("Copy of a 50 MB component (medians of %d):\n", runs);
+    for (const bool bOverOld : {false, true}) {
+        std::vector<double> viaWhole;
+        std::vector<double> viaInPlace;
+        std::vector<double> viaCopyFile;
+        for (int i = 0; i < runs; ++i) {
+            viaWhole.push_back(TimeCopy(source, root / L"whole" / L"Big.dll", bOverOld, whole));
+            viaCopyFile.push_back(
+                TimeCopy(source, root / L"copyfile" / L"Big.dll", bOverOld, copyFile));
+            if (bOverOld) {
+                viaInPlace.push_back(
+                    TimeCopy(source, root / L"inplace" / L"Big.dll", bOverOld, inPlace));
+            }
+        }
+        if (std::count(viaWhole.begin(), viaWhole.end(), 0.0) +
+                std::count(viaCopyFile.begin(), viaCopyFile.end(), 0.0) >
+            0) {
+            std::printf("  a copy failed\n");
+        }
+        const double dWhole = Median(viaWhole);
+        const double dCopyFile = Median(viaCopyFile);
+        std::printf("  %s: whole copy %.0f MB/s, CopyFile %.0f MB/s: throughput ratio %.2f "
+                    "(goal >= 0.90)\n",
+                    bOverOld ? "over an installed one" : "a new component", rate(dWhole),
+                    rate(dCopyFile), dWhole > 0 ? dCopyFile / dWhole : 0.0);
+        if (bOverOld) {
+            std::printf("    the shell's copy straight onto the target: %.0f MB/s\n",
+                        rate(Median(viaInPlace)));
+        }
+    }
 }
 
 void PrintSizes(const fs::path& bin) {
