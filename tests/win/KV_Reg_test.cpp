@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -576,7 +577,7 @@ TEST_F(KV_RegTest, AdditionalVerbsNeedATripleListAndTheClassAndAreBestEffort) {
     EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, sClass + L"\\shell\\7\\command", L"", kRegSz));
 }
 
-TEST_F(KV_RegTest, TextCrossesInTheAnsiCodePage) {
+TEST_F(KV_RegTest, TextCrossesInTheAnsiCodePageExactlyOrNotAtAll) {
     KV_Reg reg;
     reg.SetClassKey(kRegLocalMachine);
     reg.SetSectionKey(m_section + L"\\Niño");
@@ -586,11 +587,64 @@ TEST_F(KV_RegTest, TextCrossesInTheAnsiCodePage) {
     EXPECT_EQ(reg.Value(), KV_Variant(L"Café ñ"));
     EXPECT_EQ(List(reg), Names{L"Año"});
     EXPECT_EQ(List(At(), true), Names{L"Niño"});
-    if (GetACP() == 1252) {
-        EXPECT_EQ(StoredAt(kHklm, Path("Ni\xF1o"), "A\xF1o"), Text("Caf\xE9 \xF1"));
-        Put("Raw", REG_SZ, "\xE9\xF1\0"sv);
-        EXPECT_EQ(At("", L"Raw").Value(), KV_Variant(L"éñ"));
+    ASSERT_EQ(GetACP(), 1252u) << "the bench's prefix has the Western code page";
+    EXPECT_EQ(StoredAt(kHklm, Path("Ni\xF1o"), "A\xF1o"), Text("Caf\xE9 \xF1"));
+    Put("Raw", REG_SZ, "\xE9\xF1\0"sv);
+    EXPECT_EQ(At("", L"Raw").Value(), KV_Variant(L"éñ"));
+
+    // Outside the code page nothing stands in: "O" for "Ω", "?" for "Ж", a
+    // separator for the full-width "＼". Every call is refused, naming the
+    // text, and the look-alikes stay as they were.
+    PutAt(kHklm, Path("O"), "?", REG_SZ, "old\0"sv);
+    PutAt(kHklm, Path("O"), "O", REG_SZ, "old\0"sv);
+    const auto at = [&](const std::wstring& sSection, const std::wstring& sValue) {
+        KV_Reg r;
+        r.SetClassKey(kRegLocalMachine);
+        r.SetSectionKey(m_section + L"\\" + sSection);
+        r.SetValueKey(sValue);
+        r.SetValueType(kRegSz);
+        return r;
+    };
+    KV_Reg omega = at(L"Ω", L"O");
+    KV_Reg name = at(L"O", L"Ж");
+    KV_Reg text = at(L"O", L"O");
+    KV_Reg nested = at(L"O＼B", L"");
+    const auto refused = [](const std::wstring& sText) {
+        return L"The text '" + sText + L"' can't be written in the system's code page (1252)";
+    };
+    const std::wstring sOmegaPath = omega.SectionKey();
+    Names sink;
+    std::int32_t count = 0;
+    const struct {
+        const char* what;
+        std::function<void()> call;
+        std::int32_t number;
+        std::wstring refusedText;
+    } cases[] = {
+        {"KeyExists", [&] { omega.KeyExists(); }, 5, sOmegaPath},
+        {"Value", [&] { omega.Value(); }, 5, sOmegaPath},
+        {"SetValue", [&] { omega.SetValue(L"new"); }, 5, sOmegaPath},
+        {"CreateKey", [&] { omega.CreateKey(); }, 5, sOmegaPath},
+        {"DeleteKey", [&] { omega.DeleteKey(); }, 5, sOmegaPath},
+        {"DeleteValue", [&] { omega.DeleteValue(); }, 5, sOmegaPath},
+        {"EnumerateValues", [&] { omega.EnumerateValues(sink, count); }, 5, sOmegaPath},
+        {"EnumerateSections", [&] { omega.EnumerateSections(sink, count); }, -2147194454,
+         sOmegaPath},
+        {"Value of a name", [&] { name.Value(); }, 5, L"Ж"},
+        {"SetValue of a name", [&] { name.SetValue(L"new"); }, 5, L"Ж"},
+        {"DeleteValue of a name", [&] { name.DeleteValue(); }, 5, L"Ж"},
+        {"SetValue of a text", [&] { text.SetValue(L"Ω"); }, 5, L"Ω"},
+        {"CreateKey nested", [&] { nested.CreateKey(); }, 5, nested.SectionKey()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_TRUE(Raises(c.call, c.number, refused(c.refusedText)));
     }
+    EXPECT_EQ(List(At(), true), (Names{L"Niño", L"O"}));
+    EXPECT_EQ(List(At("O"), true), Names{});
+    EXPECT_EQ(List(At("O")), (Names{L"?", L"O"}));
+    EXPECT_EQ(StoredAt(kHklm, Path("O"), "O"), Text("old"));
+    EXPECT_EQ(StoredAt(kHklm, Path("O"), "?"), Text("old"));
 }
 
 } // namespace
