@@ -172,8 +172,11 @@ KV_Variant KV_Reg::Value() {
     DWORD dwSize = 0;
     LSTATUS status = RegQueryValueExA(key.Get(), name.c_str(), nullptr, &dwType, nullptr, &dwSize);
     std::vector<std::uint8_t> data;
-    // The value may grow between the sizing query and the read: size again.
-    while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
+    // The value may grow between the sizing query and the read: a few reads
+    // at the new size, and no more. HKEY_PERFORMANCE_DATA never tells its
+    // size, and a value that keeps changing would otherwise keep the loop.
+    constexpr int kReads = 4;
+    for (int i = 0; i < kReads && (status == ERROR_SUCCESS || status == ERROR_MORE_DATA); ++i) {
         data.assign(dwSize, 0);
         status = RegQueryValueExA(key.Get(), name.c_str(), nullptr, &dwType,
                                   data.empty() ? nullptr : data.data(), &dwSize);
@@ -181,6 +184,9 @@ KV_Variant KV_Reg::Value() {
             data.resize(dwSize);
             break;
         }
+    }
+    if (status == ERROR_MORE_DATA) {
+        KV_Api::RaiseWin32(static_cast<DWORD>(status), ErrorSource().c_str());
     }
     if (status != ERROR_SUCCESS) {
         return m_vDefault;
@@ -391,8 +397,8 @@ void KV_Reg::CreateEXEAssociation(std::wstring sExePath, const std::wstring& sCl
 
 void KV_Reg::CreateAdditionalEXEAssociations(const std::wstring& sClassName,
                                              const std::vector<KV_Variant>& vItems) {
-    // An empty list is taken as one that was never filled in.
-    if (vItems.empty() || vItems.size() % 3 != 0) {
+    // An empty list is a whole list of no triples: it still needs the class.
+    if (vItems.size() % 3 != 0) {
         Raise(kErrAssociationList, L"Invalid parameter list passed to "
                                    L"CreateAdditionalEXEAssociations - expected Name/Text/Command");
     }
@@ -432,19 +438,32 @@ std::int32_t KV_Reg::SwapEndian(std::int32_t lValue) {
 }
 
 std::wstring KV_Reg::ExpandEnvStr(const std::wstring& sText) {
+    // The platform carries the text and its expansion as counted strings of
+    // at most 32,766 characters: a longer text crashes it (under Wine), and a
+    // longer expansion comes back cut without a word.
+    constexpr DWORD kLongest = 32766;
+    const auto invalid = [](std::wstring sDescription) {
+        return KV_Error(KV_Error::kInvalidArgument, ErrorSource(), std::move(sDescription));
+    };
+    const std::wstring sTooLong = L"Environment references can't be expanded in a text, or into "
+                                  L"a text, of more than 32766 characters";
+    if (sText.size() > kLongest) {
+        throw invalid(sTooLong);
+    }
     const std::string ansi = Narrow(sText);
     const DWORD n = ExpandEnvironmentStringsA(ansi.c_str(), nullptr, 0);
     if (n == 0) {
-        throw KV_Error(KV_Error::kInvalidArgument, ErrorSource(),
-                       KV_Api::SystemMessage(GetLastError()));
+        throw invalid(KV_Api::SystemMessage(GetLastError()));
+    }
+    // The count includes the terminator.
+    if (n - 1 > kLongest) {
+        throw invalid(sTooLong);
     }
     std::string expanded(n, '\0');
     const DWORD written = ExpandEnvironmentStringsA(ansi.c_str(), expanded.data(), n);
     if (written == 0 || written > n) {
-        throw KV_Error(KV_Error::kInvalidArgument, ErrorSource(),
-                       KV_Api::SystemMessage(GetLastError()));
+        throw invalid(KV_Api::SystemMessage(GetLastError()));
     }
-    // The count includes the terminator.
     expanded.resize(std::strlen(expanded.c_str()));
     return KV_Api::FromAnsi(expanded);
 }

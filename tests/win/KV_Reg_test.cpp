@@ -251,7 +251,28 @@ TEST_F(KV_RegTest, SwapEndianAndExpandEnvStr) {
     const std::wstring sLong(5000, L'v');
     SetEnvironmentVariableW(L"KV_REGTEST_DIR", sLong.c_str());
     EXPECT_EQ(KV_Reg::ExpandEnvStr(L"<%KV_REGTEST_DIR%>"), L"<" + sLong + L">");
+
+    // A text or an expansion beyond the platform's 32,766 characters is error
+    // 5, neither a crash nor a cut text; so is a value read of such a text.
+    const std::wstring sTooLong = L"Environment references can't be expanded in a text, or into "
+                                  L"a text, of more than 32766 characters";
+    const std::wstring sVariable = L"%KV_REGTEST_DIR%";
+    std::wstring sSevenTimes;
+    for (int i = 0; i < 7; ++i) {
+        sSevenTimes += sVariable; // 35,000 characters expanded
+    }
+    for (const std::wstring& sText : {std::wstring(40000, L'x'), std::wstring(32767, L'x'),
+                                      sVariable + std::wstring(27767, L'x'), sSevenTimes}) {
+        SCOPED_TRACE(sText.size());
+        EXPECT_TRUE(Raises([&] { KV_Reg::ExpandEnvStr(sText); }, 5, sTooLong));
+    }
+    EXPECT_EQ(KV_Reg::ExpandEnvStr(sVariable + std::wstring(27766, L'x')).size(), 32766u);
+    EXPECT_EQ(KV_Reg::ExpandEnvStr(std::wstring(32766, L'x')).size(), 32766u);
     SetEnvironmentVariableW(L"KV_REGTEST_DIR", nullptr);
+    Put("Long", REG_EXPAND_SZ, std::string(40000, 'x') + '\0');
+    KV_Reg reg = At("", L"Long");
+    EXPECT_TRUE(Raises([&] { reg.Value(); }, 5, sTooLong));
+    EXPECT_EQ(reg.ValueType(), kRegExpandSz);
 }
 
 TEST_F(KV_RegTest, AMissingValueGivesTheDefaultExactlyAndKeepsTheType) {
@@ -271,6 +292,14 @@ TEST_F(KV_RegTest, AMissingValueGivesTheDefaultExactlyAndKeepsTheType) {
     reg.SetValueKey(L"Missing");
     EXPECT_EQ(reg.Value(), KV_Variant(KV_Variant::Bytes{9, 8}));
     EXPECT_EQ(reg.ValueType(), kRegDword);
+
+    // The performance data never tells its size: a few reads, then the
+    // platform's message, rather than reading on for ever.
+    KV_Reg perf;
+    perf.SetClassKey(kRegPerformanceData);
+    perf.SetValueKey(L"Global");
+    EXPECT_TRUE(Raises([&] { perf.Value(); }, HRESULT_FROM_WIN32(ERROR_MORE_DATA),
+                       L"More data available.")); // Wine's text
 
     KV_Reg noKey = At("NoSuchKey", L"Here");
     noKey.SetDefault(std::int32_t{7});
@@ -535,17 +564,22 @@ TEST_F(KV_RegTest, AdditionalVerbsNeedATripleListAndTheClassAndAreBestEffort) {
     const State before = StateOf(reg);
     const std::wstring sBadList = L"Invalid parameter list passed to "
                                   L"CreateAdditionalEXEAssociations - expected Name/Text/Command";
-    for (const auto& items : {std::vector<KV_Variant>{}, std::vector<KV_Variant>(4, L"x")}) {
-        EXPECT_TRUE(Raises([&] { reg.CreateAdditionalEXEAssociations(sClass, items); }, -2147194452,
-                           sBadList));
-        EXPECT_EQ(StateOf(reg), before);
-    }
+    EXPECT_TRUE(Raises(
+        [&] {
+            reg.CreateAdditionalEXEAssociations(sClass, {L"x", L"x", L"x", L"x"});
+        },
+        -2147194452, sBadList));
+    EXPECT_EQ(StateOf(reg), before);
+    // An empty list is a whole one, and still needs the class.
     const std::vector<KV_Variant> edit{L"Edit", L"&Edit", L"edit.exe \"%1\""};
     const std::wstring sNoClass =
         L"Error - attempt to create additional associations before class defined.";
-    EXPECT_TRUE(
-        Raises([&] { reg.CreateAdditionalEXEAssociations(sClass, edit); }, -2147194451, sNoClass));
-    EXPECT_EQ(StateOf(reg), State(kRegClassesRoot, sClass, L"V", kRegDword));
+    for (const auto& items : {std::vector<KV_Variant>{}, edit}) {
+        SCOPED_TRACE(items.size());
+        EXPECT_TRUE(Raises([&] { reg.CreateAdditionalEXEAssociations(sClass, items); }, -2147194451,
+                           sNoClass));
+        EXPECT_EQ(StateOf(reg), State(kRegClassesRoot, sClass, L"V", kRegDword));
+    }
     EXPECT_FALSE(Exists(kHkcr, m_class));
 
     // Straight after an association the root is HKLM, where the class is not.
@@ -555,9 +589,17 @@ TEST_F(KV_RegTest, AdditionalVerbsNeedATripleListAndTheClassAndAreBestEffort) {
     EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, sClass, L"", kRegSz));
     EXPECT_FALSE(Exists(kHkcr, sShell + "Edit"));
 
+    // With the class there, an empty list writes nothing and raises nothing.
+    reg.SetClassKey(kRegClassesRoot);
+    reg.CreateAdditionalEXEAssociations(sClass, {});
+    KV_Reg shell;
+    shell.SetClassKey(kRegClassesRoot);
+    shell.SetSectionKey(sClass + L"\\shell");
+    EXPECT_EQ(List(shell, true), Names{L"open"});
+    EXPECT_EQ(StateOf(reg), State(kRegClassesRoot, sClass, L"", kRegSz));
+
     // Each write on its own: an item with no text form skips what needs it,
     // and a write the registry refuses (too long a name) skips only itself.
-    reg.SetClassKey(kRegClassesRoot);
     reg.SetValueType(kRegBinary);
     const KV_Variant noText = KV_Variant::Bytes{1};
     reg.CreateAdditionalEXEAssociations(sClass, {L"Edit", L"&Edit", L"edit.exe \"%1\"", noText,
