@@ -71,6 +71,28 @@ private:
     HANDLE m_h = nullptr;
 };
 
+// Owns a handle that one function releases: an icon, a GDI object.
+template <class H, auto Release> class UniqueOf {
+public:
+    UniqueOf() = default;
+    explicit UniqueOf(H h) : m_h(h) {}
+    UniqueOf(const UniqueOf&) = delete;
+    UniqueOf& operator=(const UniqueOf&) = delete;
+    ~UniqueOf() { Reset(); }
+    void Reset(H h = nullptr) {
+        if (m_h != nullptr) {
+            Release(m_h);
+        }
+        m_h = h;
+    }
+    H Get() const noexcept { return m_h; }
+
+private:
+    H m_h = nullptr;
+};
+using UniqueIcon = UniqueOf<HICON, &DestroyIcon>;
+using UniqueFont = UniqueOf<HFONT, &DeleteObject>;
+
 // Owns one reference to a COM interface.
 template <class T> class ComPtr {
 public:
