@@ -10,18 +10,47 @@
 
 namespace KV_Api {
 
-std::string ToAnsi(std::wstring_view sText) {
+bool ToAnsi(std::wstring_view sText, std::string& sAnsi) {
+    sAnsi.clear();
     if (sText.empty()) {
-        return std::string();
+        return true;
     }
+    // UTF-8 as the ANSI code page holds every character: only a broken
+    // surrogate can fail there, and it takes neither the best-fit flag nor
+    // the default-character check.
+    const UINT codePage = GetACP();
+    const bool bUtf8 = codePage == CP_UTF8;
+    const DWORD dwFlags = bUtf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* pUsedDefault = bUtf8 ? nullptr : &usedDefault;
     const int wide = static_cast<int>(sText.size());
-    const int n = WideCharToMultiByte(CP_ACP, 0, sText.data(), wide, nullptr, 0, nullptr, nullptr);
+    const int n = WideCharToMultiByte(codePage, dwFlags, sText.data(), wide, nullptr, 0, nullptr,
+                                      pUsedDefault);
     if (n <= 0) {
-        RaiseWin32(GetLastError(), L"KV_Api.ToAnsi");
+        const DWORD dwError = GetLastError();
+        if (dwError == ERROR_NO_UNICODE_TRANSLATION) {
+            return false;
+        }
+        RaiseWin32(dwError, L"KV_Api.ToAnsi");
+    }
+    if (usedDefault) {
+        return false;
     }
     std::string result(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, sText.data(), wide, result.data(), n, nullptr, nullptr);
-    return result;
+    WideCharToMultiByte(codePage, dwFlags, sText.data(), wide, result.data(), n, nullptr, nullptr);
+    sAnsi = std::move(result);
+    return true;
+}
+
+std::string ToAnsi(std::wstring_view sText) {
+    std::string sAnsi;
+    if (!ToAnsi(sText, sAnsi)) {
+        throw KV_Error(KV_Error::kInvalidArgument, L"KV_Api.ToAnsi",
+                       L"El texto \"" + std::wstring(sText) +
+                           L"\" no se puede escribir en la página de códigos del sistema (" +
+                           std::to_wstring(GetACP()) + L").");
+    }
+    return sAnsi;
 }
 
 std::wstring FromAnsi(std::string_view sText) {
@@ -158,6 +187,46 @@ std::wstring UpperCase(std::wstring sText) {
     return sText;
 }
 
+// The platform's short form of an existing path; empty when there is none.
+static std::wstring ShortPath(const std::wstring& sPath) {
+    const DWORD n = GetShortPathNameW(sPath.c_str(), nullptr, 0);
+    if (n == 0) {
+        return std::wstring();
+    }
+    std::wstring sShort(n, L'\0');
+    const DWORD written = GetShortPathNameW(sPath.c_str(), sShort.data(), n);
+    if (written == 0 || written >= n) {
+        return std::wstring();
+    }
+    sShort.resize(written);
+    return sShort;
+}
+
+std::string AnsiPath(const std::wstring& sPath) {
+    std::string sAnsi;
+    if (ToAnsi(sPath, sAnsi)) {
+        return sAnsi;
+    }
+    // The short form is the platform's name of something that exists: that
+    // of the deepest existing folder, with what lies below it (the file, maybe
+    // still to be made) as it is. The search stops above the drive, as the
+    // short form of "C:" would be that drive's current folder.
+    for (std::size_t cut = sPath.find_last_of(L"\\/"); cut != std::wstring::npos && cut > 2;
+         cut = sPath.find_last_of(L"\\/", cut - 1)) {
+        const std::wstring sShort = ShortPath(sPath.substr(0, cut));
+        if (!sShort.empty()) {
+            if (ToAnsi(sShort + sPath.substr(cut), sAnsi)) {
+                return sAnsi;
+            }
+            break;
+        }
+    }
+    throw KV_Error(KV_Error::kInvalidArgument, L"KV_Api.AnsiPath",
+                   L"La ruta \"" + sPath +
+                       L"\" no se puede escribir en la página de códigos del sistema (" +
+                       std::to_wstring(GetACP()) + L"), ni en su forma corta.");
+}
+
 bool FileExists(const std::wstring& sPath) {
     const DWORD attributes = GetFileAttributesW(sPath.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -187,9 +256,9 @@ DWORD StartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLin
 
 bool ShellFileCopy(const std::wstring& sFrom, const std::wstring& sTo) {
     // Each field holds a list of names, closed by an empty name.
-    std::string from = ToAnsi(sFrom);
+    std::string from = AnsiPath(sFrom);
     from.append(2, '\0');
-    std::string to = ToAnsi(sTo);
+    std::string to = AnsiPath(sTo);
     to.append(2, '\0');
     SHFILEOPSTRUCTA operation{};
     operation.hwnd = nullptr;

@@ -17,9 +17,21 @@ namespace KV_Api {
 inline constexpr const wchar_t* kAppTitle = L"KV_ZudIviPrj";
 
 // Conversion to and from the system's ANSI code page, for the narrow
-// registry, profile, environment and shell functions.
+// registry, profile, environment and shell functions. ToAnsi is exact: a
+// character the code page can't hold is never replaced, neither by a
+// look-alike ("Ω" by "O", a full-width "／" by "/") nor by '?', since the
+// narrow function would then act on another file, key or text.
+// False, with sAnsi empty, when the code page can't hold the text.
+bool ToAnsi(std::wstring_view sText, std::string& sAnsi);
+// The same; raises KV_Error 5 with a description that names the text.
 std::string ToAnsi(std::wstring_view sText);
 std::wstring FromAnsi(std::string_view sText);
+
+// A file-system path for the narrow functions: its exact ANSI text, or else
+// its short form (the short name of the deepest folder that exists, the rest
+// as it is) when that one is exact, so that a folder named outside the code
+// page is still reached. Raises KV_Error 5 naming the path when neither is.
+std::string AnsiPath(const std::wstring& sPath);
 
 // The platform's own description of a Win32 error code or an HRESULT.
 std::wstring SystemMessage(DWORD dwCode);
@@ -58,6 +70,28 @@ public:
 private:
     HANDLE m_h = nullptr;
 };
+
+// Owns a handle that one function releases: an icon, a GDI object.
+template <class H, auto Release> class UniqueOf {
+public:
+    UniqueOf() = default;
+    explicit UniqueOf(H h) : m_h(h) {}
+    UniqueOf(const UniqueOf&) = delete;
+    UniqueOf& operator=(const UniqueOf&) = delete;
+    ~UniqueOf() { Reset(); }
+    void Reset(H h = nullptr) {
+        if (m_h != nullptr) {
+            Release(m_h);
+        }
+        m_h = h;
+    }
+    H Get() const noexcept { return m_h; }
+
+private:
+    H m_h = nullptr;
+};
+using UniqueIcon = UniqueOf<HICON, &DestroyIcon>;
+using UniqueFont = UniqueOf<HFONT, &DeleteObject>;
 
 // Owns one reference to a COM interface.
 template <class T> class ComPtr {
@@ -138,7 +172,8 @@ DWORD StartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLin
 // Copies one file through the shell (SHFileOperationA, FO_COPY): an existing
 // target is replaced and a missing target folder created without a question;
 // what goes wrong the shell shows in its own window, without owner. True only
-// when the shell reports success and that nothing was aborted.
+// when the shell reports success and that nothing was aborted. A path with
+// no exact ANSI form (AnsiPath) raises before anything is copied.
 bool ShellFileCopy(const std::wstring& sFrom, const std::wstring& sTo);
 
 // Lets the window messages that are waiting be dispatched once.

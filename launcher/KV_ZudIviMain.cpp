@@ -74,6 +74,10 @@ void Run() {
     const std::wstring sFolder = KV_Api::ExeFolder();
     gsIniFile = sFolder + L"\\Morvane.ini";
     gsVrsIniFile = sFolder + L"\\MorvaneVrs.ini";
+    // The profile functions reach both files through the folder's ANSI path
+    // or its short form. A folder with neither stops the run here, in one
+    // box, rather than have every setting read as empty.
+    KV_Api::AnsiPath(gsIniFile);
     gbIniExists = KV_Api::FileExists(gsIniFile);
     gbVrsIniExists = KV_Api::FileExists(gsVrsIniFile);
 

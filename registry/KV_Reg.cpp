@@ -39,6 +39,23 @@ private:
     HKEY m_h = nullptr;
 };
 
+[[noreturn]] void Raise(std::int32_t lNumber, std::wstring sDescription) {
+    throw KV_Error(lNumber, KV_Reg::ErrorSource(), std::move(sDescription));
+}
+
+// Key paths, value names and text data in the ANSI code page. They have no
+// short form: a character the code page can't hold is refused, as a
+// look-alike would address another key or value ("Ω" is "O" there).
+std::string Narrow(const std::wstring& sText) {
+    std::string sAnsi;
+    if (!KV_Api::ToAnsi(sText, sAnsi)) {
+        Raise(KV_Error::kInvalidArgument, L"The text '" + sText +
+                                              L"' can't be written in the system's code page (" +
+                                              std::to_wstring(GetACP()) + L")");
+    }
+    return sAnsi;
+}
+
 // The predefined roots are negative 32-bit values that the platform
 // sign-extends into handles.
 HKEY RootOf(std::int32_t lClassKey) {
@@ -47,19 +64,14 @@ HKEY RootOf(std::int32_t lClassKey) {
 
 LSTATUS OpenKey(std::int32_t lClassKey, const std::wstring& sSectionKey, REGSAM access,
                 UniqueKey& key) {
-    return RegOpenKeyExA(RootOf(lClassKey), KV_Api::ToAnsi(sSectionKey).c_str(), 0, access,
-                         key.Put());
+    return RegOpenKeyExA(RootOf(lClassKey), Narrow(sSectionKey).c_str(), 0, access, key.Put());
 }
 
 // Opens the key with write access, creating every missing level.
 LSTATUS CreateKeyPath(std::int32_t lClassKey, const std::wstring& sSectionKey, UniqueKey& key) {
     // No security descriptor and no inheritance: the key gets the parent's defaults.
-    return RegCreateKeyExA(RootOf(lClassKey), KV_Api::ToAnsi(sSectionKey).c_str(), 0, nullptr,
+    return RegCreateKeyExA(RootOf(lClassKey), Narrow(sSectionKey).c_str(), 0, nullptr,
                            REG_OPTION_NON_VOLATILE, kWriteAccess, nullptr, key.Put(), nullptr);
-}
-
-[[noreturn]] void Raise(std::int32_t lNumber, std::wstring sDescription) {
-    throw KV_Error(lNumber, KV_Reg::ErrorSource(), std::move(sDescription));
 }
 
 std::wstring RootText(std::int32_t lClassKey) {
@@ -130,8 +142,7 @@ bool KV_Reg::CreateKey() const {
 }
 
 bool KV_Reg::DeleteKey() const {
-    if (RegDeleteKeyA(RootOf(m_lClassKey), KV_Api::ToAnsi(m_sSectionKey).c_str()) !=
-        ERROR_SUCCESS) {
+    if (RegDeleteKeyA(RootOf(m_lClassKey), Narrow(m_sSectionKey).c_str()) != ERROR_SUCCESS) {
         Raise(kErrFailed, L"Failed to delete registry Key: '" + RootText(m_lClassKey) +
                               L"',Section: '" + m_sSectionKey);
     }
@@ -139,12 +150,13 @@ bool KV_Reg::DeleteKey() const {
 }
 
 bool KV_Reg::DeleteValue() const {
+    const std::string name = Narrow(m_sValueKey);
     UniqueKey key;
     if (OpenKey(m_lClassKey, m_sSectionKey, kWriteAccess, key) != ERROR_SUCCESS) {
         Raise(kErrFailed, L"Failed to open key '" + RootText(m_lClassKey) + L"',Section: '" +
                               m_sSectionKey + L"' for delete access");
     }
-    if (RegDeleteValueA(key.Get(), KV_Api::ToAnsi(m_sValueKey).c_str()) != ERROR_SUCCESS) {
+    if (RegDeleteValueA(key.Get(), name.c_str()) != ERROR_SUCCESS) {
         Raise(kErrFailed, L"Failed to delete registry Key: '" + RootText(m_lClassKey) +
                               L"',Section: '" + m_sSectionKey + L"',Key: '" + m_sValueKey);
     }
@@ -155,13 +167,16 @@ KV_Variant KV_Reg::Value() {
     UniqueKey key;
     // A key that can't be opened makes the query fail, which gives Default.
     OpenKey(m_lClassKey, m_sSectionKey, KEY_QUERY_VALUE, key);
-    const std::string name = KV_Api::ToAnsi(m_sValueKey);
+    const std::string name = Narrow(m_sValueKey);
     DWORD dwType = REG_NONE;
     DWORD dwSize = 0;
     LSTATUS status = RegQueryValueExA(key.Get(), name.c_str(), nullptr, &dwType, nullptr, &dwSize);
     std::vector<std::uint8_t> data;
-    // The value may grow between the sizing query and the read: size again.
-    while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
+    // The value may grow between the sizing query and the read: a few reads
+    // at the new size, and no more. HKEY_PERFORMANCE_DATA never tells its
+    // size, and a value that keeps changing would otherwise keep the loop.
+    constexpr int kReads = 4;
+    for (int i = 0; i < kReads && (status == ERROR_SUCCESS || status == ERROR_MORE_DATA); ++i) {
         data.assign(dwSize, 0);
         status = RegQueryValueExA(key.Get(), name.c_str(), nullptr, &dwType,
                                   data.empty() ? nullptr : data.data(), &dwSize);
@@ -169,6 +184,9 @@ KV_Variant KV_Reg::Value() {
             data.resize(dwSize);
             break;
         }
+    }
+    if (status == ERROR_MORE_DATA) {
+        KV_Api::RaiseWin32(static_cast<DWORD>(status), ErrorSource().c_str());
     }
     if (status != ERROR_SUCCESS) {
         return m_vDefault;
@@ -198,6 +216,13 @@ void KV_Reg::SetValue(KV_Variant vValue) {
                L"'";
     };
 
+    // Texts the code page can't hold are refused before the key is made.
+    const std::string name = Narrow(m_sValueKey);
+    const bool bText = (m_lValueType == kRegSz || m_lValueType == kRegExpandSz) &&
+                       vValue.GetKind() != KV_Variant::Kind::ByteArray;
+    const std::wstring sText = bText ? vValue.ToText() : std::wstring();
+    const std::string ansiText = bText ? Narrow(sText) : std::string();
+
     UniqueKey key;
     if (CreateKeyPath(m_lClassKey, m_sSectionKey, key) != ERROR_SUCCESS) {
         Raise(kErrFailed, failure());
@@ -209,13 +234,11 @@ void KV_Reg::SetValue(KV_Variant vValue) {
     switch (m_lValueType) {
     case kRegSz:
     case kRegExpandSz:
-        if (vValue.GetKind() == KV_Variant::Kind::ByteArray) {
+        if (!bText) {
             bStorable = false;
         } else {
-            const std::wstring sText = vValue.ToText();
             dwType = LooksExpandable(sText) ? REG_EXPAND_SZ : REG_SZ;
-            const std::string ansi = KV_Api::ToAnsi(sText);
-            data.assign(ansi.begin(), ansi.end());
+            data.assign(ansiText.begin(), ansiText.end());
             data.push_back(0);
         }
         break;
@@ -251,9 +274,9 @@ void KV_Reg::SetValue(KV_Variant vValue) {
         bStorable = false;
         break;
     }
-    if (!bStorable || RegSetValueExA(key.Get(), KV_Api::ToAnsi(m_sValueKey).c_str(), 0, dwType,
-                                     data.empty() ? nullptr : data.data(),
-                                     static_cast<DWORD>(data.size())) != ERROR_SUCCESS) {
+    if (!bStorable ||
+        RegSetValueExA(key.Get(), name.c_str(), 0, dwType, data.empty() ? nullptr : data.data(),
+                       static_cast<DWORD>(data.size())) != ERROR_SUCCESS) {
         Raise(kErrSetValue, failure());
     }
 }
@@ -374,8 +397,8 @@ void KV_Reg::CreateEXEAssociation(std::wstring sExePath, const std::wstring& sCl
 
 void KV_Reg::CreateAdditionalEXEAssociations(const std::wstring& sClassName,
                                              const std::vector<KV_Variant>& vItems) {
-    // An empty list is taken as one that was never filled in.
-    if (vItems.empty() || vItems.size() % 3 != 0) {
+    // An empty list is a whole list of no triples: it still needs the class.
+    if (vItems.size() % 3 != 0) {
         Raise(kErrAssociationList, L"Invalid parameter list passed to "
                                    L"CreateAdditionalEXEAssociations - expected Name/Text/Command");
     }
@@ -415,19 +438,32 @@ std::int32_t KV_Reg::SwapEndian(std::int32_t lValue) {
 }
 
 std::wstring KV_Reg::ExpandEnvStr(const std::wstring& sText) {
-    const std::string ansi = KV_Api::ToAnsi(sText);
+    // The platform carries the text and its expansion as counted strings of
+    // at most 32,766 characters: a longer text crashes it (under Wine), and a
+    // longer expansion comes back cut without a word.
+    constexpr DWORD kLongest = 32766;
+    const auto invalid = [](std::wstring sDescription) {
+        return KV_Error(KV_Error::kInvalidArgument, ErrorSource(), std::move(sDescription));
+    };
+    const std::wstring sTooLong = L"Environment references can't be expanded in a text, or into "
+                                  L"a text, of more than 32766 characters";
+    if (sText.size() > kLongest) {
+        throw invalid(sTooLong);
+    }
+    const std::string ansi = Narrow(sText);
     const DWORD n = ExpandEnvironmentStringsA(ansi.c_str(), nullptr, 0);
     if (n == 0) {
-        throw KV_Error(KV_Error::kInvalidArgument, ErrorSource(),
-                       KV_Api::SystemMessage(GetLastError()));
+        throw invalid(KV_Api::SystemMessage(GetLastError()));
+    }
+    // The count includes the terminator.
+    if (n - 1 > kLongest) {
+        throw invalid(sTooLong);
     }
     std::string expanded(n, '\0');
     const DWORD written = ExpandEnvironmentStringsA(ansi.c_str(), expanded.data(), n);
     if (written == 0 || written > n) {
-        throw KV_Error(KV_Error::kInvalidArgument, ErrorSource(),
-                       KV_Api::SystemMessage(GetLastError()));
+        throw invalid(KV_Api::SystemMessage(GetLastError()));
     }
-    // The count includes the terminator.
     expanded.resize(std::strlen(expanded.c_str()));
     return KV_Api::FromAnsi(expanded);
 }

@@ -19,7 +19,7 @@ std::wstring ReadIniKey(const std::wstring& sIniFile, const std::wstring& sSecti
     std::wstring sDefault;
     try {
         sDefault = vDefault.ToText();
-        const std::string file = KV_Api::ToAnsi(sIniFile);
+        const std::string file = KV_Api::AnsiPath(sIniFile);
         const std::string section = KV_Api::ToAnsi(sSection);
         const std::string key = KV_Api::ToAnsi(sKey);
         const std::string fallback = KV_Api::ToAnsi(sDefault);
@@ -46,21 +46,22 @@ std::wstring ReadIniKey(const std::wstring& sIniFile, const std::wstring& sSecti
 std::int16_t WriteIniKey(const std::wstring& sIniFile, const std::wstring& sSection,
                          const std::wstring& sKey, const std::wstring& sValue) {
     try {
+        // Every text must be exact in the code page, whichever function
+        // writes it, so that the file holds what the narrow reads give back.
+        const std::string section = KV_Api::ToAnsi(sSection);
+        const std::string key = KV_Api::ToAnsi(sKey);
         const std::string value = KV_Api::ToAnsi(sValue);
         BOOL ok = FALSE;
         // The narrow function carries its texts as counted strings of at most
         // 32,766 characters: a longer value is cut without a word, or crashes
         // the platform's conversion (a component list of a first run can be
-        // far longer). Such a value goes through the wide function, as the
-        // same text the ANSI code page gives.
-        const std::wstring sAsStored = KV_Api::FromAnsi(value);
-        if (sAsStored.size() > 32766) {
-            ok = WritePrivateProfileStringW(sSection.c_str(), sKey.c_str(), sAsStored.c_str(),
+        // far longer). Such a value goes through the wide function.
+        if (sValue.size() > 32766) {
+            ok = WritePrivateProfileStringW(sSection.c_str(), sKey.c_str(), sValue.c_str(),
                                             sIniFile.c_str());
         } else {
-            ok = WritePrivateProfileStringA(KV_Api::ToAnsi(sSection).c_str(),
-                                            KV_Api::ToAnsi(sKey).c_str(), value.c_str(),
-                                            KV_Api::ToAnsi(sIniFile).c_str());
+            ok = WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
+                                            KV_Api::AnsiPath(sIniFile).c_str());
         }
         return ok ? 1 : 0;
     } catch (...) {

@@ -1,6 +1,8 @@
 #pragma once
 // Reading and writing one key of a profile (INI) file. Neither routine lets an
-// error reach its caller: a failure is shown and a fallback returned.
+// error reach its caller: a failure is shown and a fallback returned. The file
+// is reached by its exact ANSI path or its short form (KV_Api::AnsiPath);
+// section, key and texts must be exact in the ANSI code page.
 
 #include "KV_Variant.h"
 

@@ -27,16 +27,19 @@ void RegisterWindowClass(HINSTANCE instance) {
     windowClass.style = CS_NOCLOSE; // the step can't be cancelled from here
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconId));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId),
-                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), 0));
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = KV_DlgEsp::kClassName;
     if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         KV_Api::RaiseWin32(GetLastError(), L"KV_DlgEsp");
     }
+}
+
+// The executable's icon at one of the two sizes, loaded for one window.
+HICON LoadOwnIcon(HINSTANCE instance, int iWidthMetric, int iHeightMetric) {
+    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
+                                         GetSystemMetrics(iWidthMetric),
+                                         GetSystemMetrics(iHeightMetric), 0));
 }
 
 void SetText(HWND hwnd, const std::wstring& sText) {
@@ -47,7 +50,9 @@ void SetText(HWND hwnd, const std::wstring& sText) {
 
 } // namespace
 
-KV_DlgEsp::KV_DlgEsp() {
+KV_DlgEsp::KV_DlgEsp()
+    : m_iconBig(LoadOwnIcon(GetModuleHandleW(nullptr), SM_CXICON, SM_CYICON)),
+      m_iconSmall(LoadOwnIcon(GetModuleHandleW(nullptr), SM_CXSMICON, SM_CYSMICON)) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     RegisterWindowClass(instance);
     const int dpi = ScreenDpi();
@@ -64,6 +69,11 @@ KV_DlgEsp::KV_DlgEsp() {
     if (m_hwnd == nullptr) {
         KV_Api::RaiseWin32(GetLastError(), L"KV_DlgEsp");
     }
+    // The icons are the window's own, not the class's: the class is
+    // registered once per process, and icons held by it would outlive
+    // every dialog.
+    SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_iconBig.Get()));
+    SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_iconSmall.Get()));
     // SS_LEFT breaks lines at words and clips what lies beyond the label.
     m_label = CreateWindowExW(0, L"Static", L"Espere a que termine el proceso de instalación",
                               WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, px(kLabelLeft),
@@ -78,16 +88,13 @@ KV_DlgEsp::KV_DlgEsp() {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-        m_font = CreateFontIndirectW(&metrics.lfMessageFont);
-        SendMessageW(m_label, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+        m_font.Reset(CreateFontIndirectW(&metrics.lfMessageFont));
+        SendMessageW(m_label, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
     }
 }
 
 KV_DlgEsp::~KV_DlgEsp() {
     DestroyWindow(m_hwnd);
-    if (m_font != nullptr) {
-        DeleteObject(m_font);
-    }
 }
 
 void KV_DlgEsp::SetMsg(std::wstring sCaption, std::wstring sMsg) {

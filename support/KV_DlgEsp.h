@@ -3,6 +3,8 @@
 // while a long step runs. It has no buttons and handles no events; the caller
 // creates it, fills it with SetMsg, shows it and destroys it.
 
+#include "KV_Api.h"
+
 #include <windows.h>
 
 #include <string>
@@ -27,7 +29,11 @@ public:
     HWND Window() const noexcept { return m_hwnd; }
 
 private:
+    // Neither the icons set on the window nor its label's font go with the
+    // window: they are released after it.
+    KV_Api::UniqueIcon m_iconBig;
+    KV_Api::UniqueIcon m_iconSmall;
+    KV_Api::UniqueFont m_font;
     HWND m_hwnd = nullptr;
     HWND m_label = nullptr;
-    HFONT m_font = nullptr;
 };

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <tuple>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -385,15 +386,18 @@ TEST_F(Faults, LongListsAreHandledAndStoredWhole) {
     }
 }
 
-// Spanish letters in the ANSI code page, in component names and in a folder
-// path with spaces: the copies land at the right names, and the refresh tool
-// and the client are started from that folder.
-class FaultsInSpanishFolder : public Faults {
+// A folder path with spaces, Spanish letters of the ANSI code page (1252 in
+// the bench's prefix) and letters outside it: the narrow functions reach it by
+// its short form, never through the look-alike folder beside it ("Ł" and "ź"
+// look like "L" and "z", "Ω" like "O"), which holds the same installation and
+// must stay as it was. The settings are read, the accented components copied
+// and the programs started in the folder itself.
+class FaultsInFolderOutsideTheCodePage : public Faults {
 protected:
-    FaultsInSpanishFolder() : Faults(L"Archivos de programa\\Morvane Año ñú") {}
+    FaultsInFolderOutsideTheCodePage() : Faults(L"Archivos de programa\\Morvane Año Łódź Ω") {}
 };
 
-TEST_F(FaultsInSpanishFolder, AccentedNamesAndPathsAreCopiedAndStarted) {
+TEST_F(FaultsInFolderOutsideTheCodePage, TheFolderIsReachedAndItsLookAlikeLeftAlone) {
     const std::vector<std::wstring> names = {L"Compañía.ocx", L"Señal é.dll", L"Rep á\\Niño.dll"};
     std::wstring lstcomp;
     std::wstring versions;
@@ -407,9 +411,30 @@ TEST_F(FaultsInSpanishFolder, AccentedNamesAndPathsAreCopiedAndStarted) {
     }
     Install(KV_Api::ToAnsi(lstcomp), KV_Api::ToAnsi(versions));
     bench.ServerAnswers(list);
+    const fs::path lookAlike = bench.AppFolder().parent_path() / L"Morvane Año Lódz O";
+    fs::create_directories(lookAlike / L"Rep á");
+    for (const wchar_t* sFile : {L"Morvane.ini", L"MorvaneVrs.ini"}) {
+        fs::copy_file(App(sFile), lookAlike / sFile);
+    }
+    for (const auto& name : names) {
+        KV_Bench::WriteBytes((lookAlike / name).wstring(), "old");
+    }
+    // Every file and folder below the look-alike, with its bytes.
+    const auto lookAlikeNow = [&] {
+        std::vector<std::pair<std::wstring, std::string>> files;
+        for (const auto& entry : fs::recursive_directory_iterator(lookAlike)) {
+            files.emplace_back(fs::relative(entry.path(), lookAlike).wstring(),
+                               entry.is_directory() ? "<folder>" : Bytes(entry.path()));
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+    const auto lookAlikeBefore = lookAlikeNow();
+
     std::vector<KV_Bench::DialogSeen> own;
     RunAnswering(L"/x", own, IDNO);
     ASSERT_EQ(own.size(), 1u) << Dialogs(own);
+    EXPECT_EQ(own[0].sTitle, L"Morvane");
     EXPECT_EQ(WaitMessages(),
               (std::vector<std::wstring>{L"Copiando Compañía.ocx", L"Copiando Señal é.dll",
                                          L"Copiando Rep á\\Niño.dll"}));
@@ -420,6 +445,7 @@ TEST_F(FaultsInSpanishFolder, AccentedNamesAndPathsAreCopiedAndStarted) {
     for (const auto& record : bench.Started()) {
         EXPECT_EQ(KV_Bench::Utf8(record.sPath), KV_Bench::Utf8(App(record.sName).wstring()));
     }
+    EXPECT_EQ(lookAlikeNow(), lookAlikeBefore);
 }
 
 // --- The setup ---------------------------------------------------------------

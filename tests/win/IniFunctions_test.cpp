@@ -62,10 +62,52 @@ TEST_F(IniFunctions, ALongValueIsWrittenWhole) {
     }
 }
 
-TEST_F(IniFunctions, TextCrossesInTheAnsiCodePage) {
+// A folder named outside the code page is reached by its short form, never
+// through the look-alike beside it; a path or a text with no exact form is
+// shown, naming it, and nothing is written.
+TEST_F(IniFunctions, TextCrossesInTheAnsiCodePageExactlyOrNotAtAll) {
     ASSERT_EQ(WriteIniKey(m_file, L"General", L"Comp", L"Versión ñ"), 1);
     EXPECT_NE(KV_Bench::ReadBytes(m_file).find("Versi\xF3n \xF1"), std::string::npos);
     EXPECT_EQ(ReadIniKey(m_file, L"General", L"Comp"), L"Versión ñ");
+
+    const std::filesystem::path lookAlike = m_folder / L"Lódz O";
+    std::filesystem::create_directories(m_folder / L"Łódź Ω");
+    std::filesystem::create_directories(lookAlike);
+    const std::wstring sFile = (m_folder / L"Łódź Ω" / L"Morvane.ini").wstring();
+    ASSERT_EQ(WriteIniKey(sFile, L"General", L"VrsSis", L"1.2"), 1);
+    EXPECT_EQ(KV_Bench::ReadBytes(sFile), "[General]\r\nVrsSis=1.2\r\n");
+    EXPECT_EQ(ReadIniKey(sFile, L"General", L"VrsSis"), L"1.2");
+
+    const std::wstring sNoForm = (m_folder / L"Ω" / L"Morvane.ini").wstring();
+    const struct {
+        std::wstring file;
+        std::wstring key;
+        std::wstring shown;
+    } refused[] = {{sNoForm, L"K",
+                    L"La ruta \"" + sNoForm +
+                        L"\" no se puede escribir en la página de códigos del sistema (1252), ni "
+                        L"en su forma corta."},
+                   {sFile, L"Ж",
+                    L"El texto \"Ж\" no se puede escribir en la página de códigos del sistema "
+                    L"(1252)."}};
+    for (const auto& c : refused) {
+        for (bool bWrite : {true, false}) {
+            SCOPED_TRACE(KV_Bench::Utf8(c.shown) + (bWrite ? " (write)" : " (read)"));
+            KV_Bench::DialogSeen seen;
+            std::thread helper(
+                [&] { seen = KV_Bench::AnswerNextDialog(GetCurrentProcessId(), IDOK); });
+            const std::wstring sResult =
+                bWrite ? std::to_wstring(WriteIniKey(c.file, L"General", c.key, L"v"))
+                       : ReadIniKey(c.file, L"General", c.key, L"d");
+            helper.join();
+            EXPECT_EQ(sResult, bWrite ? L"0" : L"d");
+            EXPECT_EQ(seen.sTitle, L"KV_ZudIviPrj");
+            EXPECT_EQ(seen.sText, c.shown);
+        }
+    }
+    EXPECT_EQ(KV_Bench::ReadBytes(sFile), "[General]\r\nVrsSis=1.2\r\n");
+    EXPECT_FALSE(std::filesystem::exists(m_folder / L"O"));
+    EXPECT_TRUE(std::filesystem::is_empty(lookAlike));
 }
 
 TEST_F(IniFunctions, ARefusedWriteReturnsZeroSilently) {

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -250,7 +251,28 @@ TEST_F(KV_RegTest, SwapEndianAndExpandEnvStr) {
     const std::wstring sLong(5000, L'v');
     SetEnvironmentVariableW(L"KV_REGTEST_DIR", sLong.c_str());
     EXPECT_EQ(KV_Reg::ExpandEnvStr(L"<%KV_REGTEST_DIR%>"), L"<" + sLong + L">");
+
+    // A text or an expansion beyond the platform's 32,766 characters is error
+    // 5, neither a crash nor a cut text; so is a value read of such a text.
+    const std::wstring sTooLong = L"Environment references can't be expanded in a text, or into "
+                                  L"a text, of more than 32766 characters";
+    const std::wstring sVariable = L"%KV_REGTEST_DIR%";
+    std::wstring sSevenTimes;
+    for (int i = 0; i < 7; ++i) {
+        sSevenTimes += sVariable; // 35,000 characters expanded
+    }
+    for (const std::wstring& sText : {std::wstring(40000, L'x'), std::wstring(32767, L'x'),
+                                      sVariable + std::wstring(27767, L'x'), sSevenTimes}) {
+        SCOPED_TRACE(sText.size());
+        EXPECT_TRUE(Raises([&] { KV_Reg::ExpandEnvStr(sText); }, 5, sTooLong));
+    }
+    EXPECT_EQ(KV_Reg::ExpandEnvStr(sVariable + std::wstring(27766, L'x')).size(), 32766u);
+    EXPECT_EQ(KV_Reg::ExpandEnvStr(std::wstring(32766, L'x')).size(), 32766u);
     SetEnvironmentVariableW(L"KV_REGTEST_DIR", nullptr);
+    Put("Long", REG_EXPAND_SZ, std::string(40000, 'x') + '\0');
+    KV_Reg reg = At("", L"Long");
+    EXPECT_TRUE(Raises([&] { reg.Value(); }, 5, sTooLong));
+    EXPECT_EQ(reg.ValueType(), kRegExpandSz);
 }
 
 TEST_F(KV_RegTest, AMissingValueGivesTheDefaultExactlyAndKeepsTheType) {
@@ -270,6 +292,14 @@ TEST_F(KV_RegTest, AMissingValueGivesTheDefaultExactlyAndKeepsTheType) {
     reg.SetValueKey(L"Missing");
     EXPECT_EQ(reg.Value(), KV_Variant(KV_Variant::Bytes{9, 8}));
     EXPECT_EQ(reg.ValueType(), kRegDword);
+
+    // The performance data never tells its size: a few reads, then the
+    // platform's message, rather than reading on for ever.
+    KV_Reg perf;
+    perf.SetClassKey(kRegPerformanceData);
+    perf.SetValueKey(L"Global");
+    EXPECT_TRUE(Raises([&] { perf.Value(); }, HRESULT_FROM_WIN32(ERROR_MORE_DATA),
+                       L"More data available.")); // Wine's text
 
     KV_Reg noKey = At("NoSuchKey", L"Here");
     noKey.SetDefault(std::int32_t{7});
@@ -534,17 +564,22 @@ TEST_F(KV_RegTest, AdditionalVerbsNeedATripleListAndTheClassAndAreBestEffort) {
     const State before = StateOf(reg);
     const std::wstring sBadList = L"Invalid parameter list passed to "
                                   L"CreateAdditionalEXEAssociations - expected Name/Text/Command";
-    for (const auto& items : {std::vector<KV_Variant>{}, std::vector<KV_Variant>(4, L"x")}) {
-        EXPECT_TRUE(Raises([&] { reg.CreateAdditionalEXEAssociations(sClass, items); }, -2147194452,
-                           sBadList));
-        EXPECT_EQ(StateOf(reg), before);
-    }
+    EXPECT_TRUE(Raises(
+        [&] {
+            reg.CreateAdditionalEXEAssociations(sClass, {L"x", L"x", L"x", L"x"});
+        },
+        -2147194452, sBadList));
+    EXPECT_EQ(StateOf(reg), before);
+    // An empty list is a whole one, and still needs the class.
     const std::vector<KV_Variant> edit{L"Edit", L"&Edit", L"edit.exe \"%1\""};
     const std::wstring sNoClass =
         L"Error - attempt to create additional associations before class defined.";
-    EXPECT_TRUE(
-        Raises([&] { reg.CreateAdditionalEXEAssociations(sClass, edit); }, -2147194451, sNoClass));
-    EXPECT_EQ(StateOf(reg), State(kRegClassesRoot, sClass, L"V", kRegDword));
+    for (const auto& items : {std::vector<KV_Variant>{}, edit}) {
+        SCOPED_TRACE(items.size());
+        EXPECT_TRUE(Raises([&] { reg.CreateAdditionalEXEAssociations(sClass, items); }, -2147194451,
+                           sNoClass));
+        EXPECT_EQ(StateOf(reg), State(kRegClassesRoot, sClass, L"V", kRegDword));
+    }
     EXPECT_FALSE(Exists(kHkcr, m_class));
 
     // Straight after an association the root is HKLM, where the class is not.
@@ -554,9 +589,17 @@ TEST_F(KV_RegTest, AdditionalVerbsNeedATripleListAndTheClassAndAreBestEffort) {
     EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, sClass, L"", kRegSz));
     EXPECT_FALSE(Exists(kHkcr, sShell + "Edit"));
 
+    // With the class there, an empty list writes nothing and raises nothing.
+    reg.SetClassKey(kRegClassesRoot);
+    reg.CreateAdditionalEXEAssociations(sClass, {});
+    KV_Reg shell;
+    shell.SetClassKey(kRegClassesRoot);
+    shell.SetSectionKey(sClass + L"\\shell");
+    EXPECT_EQ(List(shell, true), Names{L"open"});
+    EXPECT_EQ(StateOf(reg), State(kRegClassesRoot, sClass, L"", kRegSz));
+
     // Each write on its own: an item with no text form skips what needs it,
     // and a write the registry refuses (too long a name) skips only itself.
-    reg.SetClassKey(kRegClassesRoot);
     reg.SetValueType(kRegBinary);
     const KV_Variant noText = KV_Variant::Bytes{1};
     reg.CreateAdditionalEXEAssociations(sClass, {L"Edit", L"&Edit", L"edit.exe \"%1\"", noText,
@@ -576,7 +619,7 @@ TEST_F(KV_RegTest, AdditionalVerbsNeedATripleListAndTheClassAndAreBestEffort) {
     EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, sClass + L"\\shell\\7\\command", L"", kRegSz));
 }
 
-TEST_F(KV_RegTest, TextCrossesInTheAnsiCodePage) {
+TEST_F(KV_RegTest, TextCrossesInTheAnsiCodePageExactlyOrNotAtAll) {
     KV_Reg reg;
     reg.SetClassKey(kRegLocalMachine);
     reg.SetSectionKey(m_section + L"\\Niño");
@@ -586,11 +629,64 @@ TEST_F(KV_RegTest, TextCrossesInTheAnsiCodePage) {
     EXPECT_EQ(reg.Value(), KV_Variant(L"Café ñ"));
     EXPECT_EQ(List(reg), Names{L"Año"});
     EXPECT_EQ(List(At(), true), Names{L"Niño"});
-    if (GetACP() == 1252) {
-        EXPECT_EQ(StoredAt(kHklm, Path("Ni\xF1o"), "A\xF1o"), Text("Caf\xE9 \xF1"));
-        Put("Raw", REG_SZ, "\xE9\xF1\0"sv);
-        EXPECT_EQ(At("", L"Raw").Value(), KV_Variant(L"éñ"));
+    ASSERT_EQ(GetACP(), 1252u) << "the bench's prefix has the Western code page";
+    EXPECT_EQ(StoredAt(kHklm, Path("Ni\xF1o"), "A\xF1o"), Text("Caf\xE9 \xF1"));
+    Put("Raw", REG_SZ, "\xE9\xF1\0"sv);
+    EXPECT_EQ(At("", L"Raw").Value(), KV_Variant(L"éñ"));
+
+    // Outside the code page nothing stands in: "O" for "Ω", "?" for "Ж", a
+    // separator for the full-width "＼". Every call is refused, naming the
+    // text, and the look-alikes stay as they were.
+    PutAt(kHklm, Path("O"), "?", REG_SZ, "old\0"sv);
+    PutAt(kHklm, Path("O"), "O", REG_SZ, "old\0"sv);
+    const auto at = [&](const std::wstring& sSection, const std::wstring& sValue) {
+        KV_Reg r;
+        r.SetClassKey(kRegLocalMachine);
+        r.SetSectionKey(m_section + L"\\" + sSection);
+        r.SetValueKey(sValue);
+        r.SetValueType(kRegSz);
+        return r;
+    };
+    KV_Reg omega = at(L"Ω", L"O");
+    KV_Reg name = at(L"O", L"Ж");
+    KV_Reg text = at(L"O", L"O");
+    KV_Reg nested = at(L"O＼B", L"");
+    const auto refused = [](const std::wstring& sText) {
+        return L"The text '" + sText + L"' can't be written in the system's code page (1252)";
+    };
+    const std::wstring sOmegaPath = omega.SectionKey();
+    Names sink;
+    std::int32_t count = 0;
+    const struct {
+        const char* what;
+        std::function<void()> call;
+        std::int32_t number;
+        std::wstring refusedText;
+    } cases[] = {
+        {"KeyExists", [&] { omega.KeyExists(); }, 5, sOmegaPath},
+        {"Value", [&] { omega.Value(); }, 5, sOmegaPath},
+        {"SetValue", [&] { omega.SetValue(L"new"); }, 5, sOmegaPath},
+        {"CreateKey", [&] { omega.CreateKey(); }, 5, sOmegaPath},
+        {"DeleteKey", [&] { omega.DeleteKey(); }, 5, sOmegaPath},
+        {"DeleteValue", [&] { omega.DeleteValue(); }, 5, sOmegaPath},
+        {"EnumerateValues", [&] { omega.EnumerateValues(sink, count); }, 5, sOmegaPath},
+        {"EnumerateSections", [&] { omega.EnumerateSections(sink, count); }, -2147194454,
+         sOmegaPath},
+        {"Value of a name", [&] { name.Value(); }, 5, L"Ж"},
+        {"SetValue of a name", [&] { name.SetValue(L"new"); }, 5, L"Ж"},
+        {"DeleteValue of a name", [&] { name.DeleteValue(); }, 5, L"Ж"},
+        {"SetValue of a text", [&] { text.SetValue(L"Ω"); }, 5, L"Ω"},
+        {"CreateKey nested", [&] { nested.CreateKey(); }, 5, nested.SectionKey()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_TRUE(Raises(c.call, c.number, refused(c.refusedText)));
     }
+    EXPECT_EQ(List(At(), true), (Names{L"Niño", L"O"}));
+    EXPECT_EQ(List(At("O"), true), Names{});
+    EXPECT_EQ(List(At("O")), (Names{L"?", L"O"}));
+    EXPECT_EQ(StoredAt(kHklm, Path("O"), "O"), Text("old"));
+    EXPECT_EQ(StoredAt(kHklm, Path("O"), "?"), Text("old"));
 }
 
 } // namespace
