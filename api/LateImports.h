@@ -5,10 +5,10 @@
 // is read only while a setup runs, yet loading both costs each start about
 // 12 ms under Wine. Callers call through the import slot that the header's
 // declaration names (__imp_...). LateShell.cpp and LateTimer.cpp define those
-// slots, each in its own object so that the linker takes it from there
-// instead of from the import library only where the import library has not
-// already given it, and point each at a function that loads its DLL once and
-// calls on.
+// slots, each pointing at a function that loads its DLL once and calls on,
+// and the linker takes a slot from there instead of from the import library.
+// Each slot is an object of its own: a program that has already taken one
+// from its import library keeps it, and that object is then not linked in.
 
 #include <windows.h>
 
