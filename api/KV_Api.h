@@ -173,8 +173,13 @@ DWORD StartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLin
 // target is replaced and a missing target folder created without a question;
 // what goes wrong the shell shows in its own window, without owner. True only
 // when the shell reports success and that nothing was aborted. A path with
-// no exact ANSI form (AnsiPath) raises before anything is copied.
+// no exact ANSI form (AnsiPath) raises before anything is copied, and so
+// does a shell library that can't be loaded.
 bool ShellFileCopy(const std::wstring& sFrom, const std::wstring& sTo);
+
+// The multimedia timer's millisecond count (timeGetTime); the tick count when
+// the multimedia library can't be loaded.
+DWORD Milliseconds();
 
 // Lets the window messages that are waiting be dispatched once.
 void ProcessPendingMessages();

@@ -2,13 +2,11 @@
 
 #include "KV_Api.h"
 
-#include <mmsystem.h>
-
 namespace KV_ZudIviMain {
 
 bool WaitForProcess(HANDLE hProcess, std::wstring& sMessage, std::int32_t lTimeoutMs) {
     bool bResult = true;
-    const DWORD start = timeGetTime();
+    const DWORD start = KV_Api::Milliseconds();
     DWORD exitCode = 0;
     bool bEnded = false;
     do {
@@ -23,7 +21,7 @@ bool WaitForProcess(HANDLE hProcess, std::wstring& sMessage, std::int32_t lTimeo
         KV_Api::ProcessPendingMessages();
         Sleep(100);
         // Unsigned difference: right across a wrap of the 32-bit counter.
-        const DWORD elapsed = timeGetTime() - start;
+        const DWORD elapsed = KV_Api::Milliseconds() - start;
         if (static_cast<std::int64_t>(elapsed) > lTimeoutMs) {
             sMessage = L"The process has timed out.";
             bEnded = true;
