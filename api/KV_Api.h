@@ -60,7 +60,7 @@ inline bool Held(HANDLE h) noexcept {
     return h != nullptr && h != INVALID_HANDLE_VALUE;
 }
 
-// Owns a handle that Close releases. Releasing keeps GetLastError, so a
+// Owns a handle that Close releases; move-only. Releasing keeps GetLastError, so a
 // failure can still be raised after its handles are gone; Put releases first.
 template <class H, auto Close> class Unique {
 public:
