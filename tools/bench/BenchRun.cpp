@@ -87,8 +87,16 @@ std::string Describe(const DialogSeen& dialog) {
         buttons += buttons.empty() ? "" : ", ";
         buttons += name(id);
     }
-    return "[" + Utf8(dialog.sTitle) + "] \"" + Utf8(dialog.sText) + "\" buttons: " + buttons +
-           " (default " + name(dialog.iDefault) + (dialog.bIcon ? "), icon" : "), no icon");
+    std::string line = "[";
+    line += Utf8(dialog.sTitle);
+    line += "] \"";
+    line += Utf8(dialog.sText);
+    line += "\" buttons: ";
+    line += buttons;
+    line += " (default ";
+    line += name(dialog.iDefault);
+    line += dialog.bIcon ? "), icon" : "), no icon";
+    return line;
 }
 
 std::string DescribeAll(const std::vector<DialogSeen>& dialogs) {
