@@ -31,7 +31,7 @@ bool ToAnsi(std::wstring_view sText, std::string& sAnsi) {
         if (dwError == ERROR_NO_UNICODE_TRANSLATION) {
             return false;
         }
-        RaiseWin32(dwError, L"KV_Api.ToAnsi");
+        RaiseWin32(dwError);
     }
     if (usedDefault) {
         return false;
@@ -45,7 +45,7 @@ bool ToAnsi(std::wstring_view sText, std::string& sAnsi) {
 std::string ToAnsi(std::wstring_view sText) {
     std::string sAnsi;
     if (!ToAnsi(sText, sAnsi)) {
-        throw KV_Error(KV_Error::kInvalidArgument, L"KV_Api.ToAnsi",
+        throw KV_Error(KV_Error::kInvalidArgument,
                        L"El texto \"" + std::wstring(sText) +
                            L"\" no se puede escribir en la página de códigos del sistema (" +
                            std::to_wstring(GetACP()) + L").");
@@ -60,7 +60,7 @@ std::wstring FromAnsi(std::string_view sText) {
     const int narrow = static_cast<int>(sText.size());
     const int n = MultiByteToWideChar(CP_ACP, 0, sText.data(), narrow, nullptr, 0);
     if (n <= 0) {
-        RaiseWin32(GetLastError(), L"KV_Api.FromAnsi");
+        RaiseWin32(GetLastError());
     }
     std::wstring result(static_cast<std::size_t>(n), L'\0');
     MultiByteToWideChar(CP_ACP, 0, sText.data(), narrow, result.data(), n);
@@ -89,13 +89,13 @@ std::wstring SystemMessage(DWORD dwCode) {
     return sText;
 }
 
-void RaiseWin32(DWORD dwCode, const wchar_t* sSource) {
-    throw KV_Error(static_cast<std::int32_t>(HRESULT_FROM_WIN32(dwCode)), sSource,
-                   SystemMessage(dwCode));
+void RaiseWin32(DWORD dwCode, const KV_Place& where) {
+    throw KV_Error(static_cast<std::int32_t>(HRESULT_FROM_WIN32(dwCode)), SystemMessage(dwCode),
+                   where);
 }
 
-void RaiseHResult(HRESULT hr, const wchar_t* sSource) {
-    throw KV_Error(static_cast<std::int32_t>(hr), sSource, SystemMessage(static_cast<DWORD>(hr)));
+void RaiseHResult(HRESULT hr, const KV_Place& where) {
+    throw KV_Error(static_cast<std::int32_t>(hr), SystemMessage(static_cast<DWORD>(hr)), where);
 }
 
 std::wstring CurrentErrorDescription() {
@@ -120,10 +120,7 @@ Bstr::Bstr(std::wstring_view sText)
 }
 
 ComApartment::ComApartment() {
-    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (FAILED(hr)) {
-        RaiseHResult(hr, L"KV_Api.ComApartment");
-    }
+    RaiseIfFailed(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
 }
 
 void RaiseComCall(HRESULT hr, IUnknown* pObject, REFIID riid) {
@@ -156,7 +153,7 @@ static std::wstring ExePath() {
         const DWORD n =
             GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0) {
-            RaiseWin32(GetLastError(), L"KV_Api.ExePath");
+            RaiseWin32(GetLastError());
         }
         if (n < buffer.size()) {
             return std::wstring(buffer.data(), n);
@@ -221,7 +218,7 @@ std::string AnsiPath(const std::wstring& sPath) {
             break;
         }
     }
-    throw KV_Error(KV_Error::kInvalidArgument, L"KV_Api.AnsiPath",
+    throw KV_Error(KV_Error::kInvalidArgument,
                    L"La ruta \"" + sPath +
                        L"\" no se puede escribir en la página de códigos del sistema (" +
                        std::to_wstring(GetACP()) + L"), ni en su forma corta.");
@@ -234,7 +231,7 @@ bool FileExists(const std::wstring& sPath) {
 
 void DeleteFileOrRaise(const std::wstring& sPath) {
     if (!DeleteFileW(sPath.c_str())) {
-        RaiseWin32(GetLastError(), L"KV_Api.DeleteFile");
+        RaiseWin32(GetLastError());
     }
 }
 
@@ -247,7 +244,7 @@ DWORD StartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLin
     std::wstring sWritable = sCommandLine; // CreateProcessW may write into it
     if (!CreateProcessW(sAppPath.c_str(), sWritable.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info)) {
-        RaiseWin32(GetLastError(), L"KV_Api.StartProgram");
+        RaiseWin32(GetLastError());
     }
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
@@ -278,7 +275,7 @@ bool ShellFileCopy(const std::wstring& sFrom, const std::wstring& sTo) {
     static const auto shFileOperation =
         SystemFunction<int(WINAPI*)(LPSHFILEOPSTRUCTA)>(L"shell32.dll", "SHFileOperationA");
     if (shFileOperation == nullptr) {
-        RaiseWin32(GetLastError(), L"KV_Api.ShellFileCopy");
+        RaiseWin32(GetLastError());
     }
     // Each field holds a list of names, closed by an empty name.
     std::string from = AnsiPath(sFrom);

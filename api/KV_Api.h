@@ -3,6 +3,8 @@
 // conversion at the narrow (ANSI) functions, platform error texts, small
 // owners for handles and COM pointers, files, processes and message boxes.
 
+#include "KV_Error.h"
+
 #include <windows.h>
 
 #include <objbase.h>
@@ -37,61 +39,62 @@ std::string AnsiPath(const std::wstring& sPath);
 std::wstring SystemMessage(DWORD dwCode);
 
 // Raise KV_Error for a Win32 error code (GetLastError) or a failed HRESULT,
-// with the platform's description.
-[[noreturn]] void RaiseWin32(DWORD dwCode, const wchar_t* sSource);
-[[noreturn]] void RaiseHResult(HRESULT hr, const wchar_t* sSource);
+// with the platform's description; the source is the caller's place.
+[[noreturn]] void RaiseWin32(DWORD dwCode, const KV_Place& where = KV_Place::current());
+[[noreturn]] void RaiseHResult(HRESULT hr, const KV_Place& where = KV_Place::current());
+inline void RaiseIfFailed(HRESULT hr, const KV_Place& where = KV_Place::current()) {
+    if (FAILED(hr)) {
+        RaiseHResult(hr, where);
+    }
+}
 
 // The description of the exception being handled, for the handlers that show
 // it. Call only inside a catch block.
 std::wstring CurrentErrorDescription();
 
-// Owns a kernel handle.
-class UniqueHandle {
+// Whether an owner holds a handle: a kernel handle has two empty values.
+template <class H> bool Held(H h) noexcept {
+    return h != H{};
+}
+inline bool Held(HANDLE h) noexcept {
+    return h != nullptr && h != INVALID_HANDLE_VALUE;
+}
+
+// Owns a handle that Close releases; move-only. Releasing keeps GetLastError, so a
+// failure can still be raised after its handles are gone; Put releases first.
+template <class H, auto Close> class Unique {
 public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE h) : m_h(h) {}
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : m_h(std::exchange(other.m_h, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        std::swap(m_h, other.m_h);
+    Unique() = default;
+    explicit Unique(H h) noexcept : m_h(h) {}
+    Unique(Unique&& other) noexcept : m_h(std::exchange(other.m_h, H{})) {}
+    Unique& operator=(Unique&& other) noexcept {
+        Reset(std::exchange(other.m_h, H{}));
         return *this;
     }
-    ~UniqueHandle() {
-        if (m_h != nullptr && m_h != INVALID_HANDLE_VALUE) {
-            CloseHandle(m_h);
-        }
-    }
-    HANDLE Get() const noexcept { return m_h; }
-    explicit operator bool() const noexcept {
-        return m_h != nullptr && m_h != INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE m_h = nullptr;
-};
-
-// Owns a handle that one function releases: an icon, a GDI object.
-template <class H, auto Release> class UniqueOf {
-public:
-    UniqueOf() = default;
-    explicit UniqueOf(H h) : m_h(h) {}
-    UniqueOf(const UniqueOf&) = delete;
-    UniqueOf& operator=(const UniqueOf&) = delete;
-    ~UniqueOf() { Reset(); }
-    void Reset(H h = nullptr) {
-        if (m_h != nullptr) {
-            Release(m_h);
+    ~Unique() { Reset(); }
+    void Reset(H h = H{}) noexcept {
+        if (Held(m_h)) {
+            const DWORD dwError = GetLastError();
+            Close(m_h);
+            SetLastError(dwError);
         }
         m_h = h;
     }
     H Get() const noexcept { return m_h; }
+    H* Put() noexcept {
+        Reset();
+        return &m_h;
+    }
+    explicit operator bool() const noexcept { return Held(m_h); }
 
 private:
-    H m_h = nullptr;
+    H m_h{};
 };
-using UniqueIcon = UniqueOf<HICON, &DestroyIcon>;
-using UniqueFont = UniqueOf<HFONT, &DeleteObject>;
+using UniqueHandle = Unique<HANDLE, &CloseHandle>;
+using UniqueKey = Unique<HKEY, &RegCloseKey>;
+using UniqueWindow = Unique<HWND, &DestroyWindow>;
+using UniqueIcon = Unique<HICON, &DestroyIcon>;
+using UniqueFont = Unique<HFONT, &DeleteObject>;
 
 // Owns one reference to a COM interface.
 template <class T> class ComPtr {

@@ -19,7 +19,7 @@
 #include "BenchRun.h"
 #include "IniFunctions.h"
 #include "KV_Api.h"
-#include "KV_ZudIviMain.h"
+#include "KV_ZudIviParts.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "KV_ZudIviMain.h"
+#include "KV_ZudIviParts.h"
 
 #include "KV_Api.h"
 #include "KV_Error.h"
@@ -8,8 +8,6 @@
 namespace KV_ZudIviMain {
 
 namespace {
-
-constexpr const wchar_t* kSource = L"KV_ZudIviMain.CopyComp";
 
 std::optional<WIN32_FILE_ATTRIBUTE_DATA> Attributes(const std::wstring& sPath) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -75,7 +73,7 @@ void CheckComponentName(const std::wstring& sComp) {
     } else {
         return;
     }
-    throw KV_Error(KV_Error::kInvalidArgument, kSource, L"El componente \"" + sComp + sWhy);
+    throw KV_Error(KV_Error::kInvalidArgument, L"El componente \"" + sComp + sWhy);
 }
 
 bool CopyWhole(const std::wstring& sFrom, const std::wstring& sTo, DWORD& dwError) {
@@ -111,8 +109,8 @@ bool CopyWhole(const std::wstring& sFrom, const std::wstring& sTo, DWORD& dwErro
 
 void CopyComp(const std::wstring& sComp) {
     CheckComponentName(sComp);
-    const std::wstring sTo = KV_Api::ExeFolder() + L"\\" + sComp;
-    const std::wstring sFrom = L"\\\\" + gsNomSrvApl + L"\\Morvane_Client\\Fix\\" + sComp;
+    const std::wstring sTo = KV_Api::ExeFolder() + L'\\' + sComp;
+    const std::wstring sFrom = L"\\\\" + gsNomSrvApl + kClientShare + kFixFolder + sComp;
     DWORD dwError = 0;
     if (!CopyWhole(sFrom, sTo, dwError)) {
         // The shell has shown what went wrong in its own window, if anything;
@@ -122,7 +120,7 @@ void CopyComp(const std::wstring& sComp) {
         if (dwError != 0) {
             sDescription += L" " + KV_Api::SystemMessage(dwError);
         }
-        throw KV_Error(static_cast<std::int32_t>(E_FAIL), kSource, sDescription);
+        throw KV_Error(static_cast<std::int32_t>(E_FAIL), sDescription);
     }
 }
 

@@ -80,7 +80,7 @@ std::wstring GetVrs(const std::wstring& sLstVrs, const std::wstring& sKey) {
                             ? FindByItems(sLstVrs, sName, sVersion)
                             : FindByName(sLstVrs, sName, sVersion);
     if (!bFound) {
-        throw KV_Error(KV_Error::kInvalidArgument, L"KV_ZudIviMain.GetVrs",
+        throw KV_Error(KV_Error::kInvalidArgument,
                        L"La lista de versiones del servidor no tiene el elemento \"" + sName +
                            L"\".");
     }

@@ -1,4 +1,4 @@
-#include "KV_ZudIviMain.h"
+#include "KV_ZudIviParts.h"
 
 #include "IniFunctions.h"
 #include "KV_Api.h"
@@ -18,31 +18,24 @@ bool gbDebug = false;
 
 namespace {
 
-constexpr const wchar_t* kUpdateTitle = L"Actualización de Morvane Pro";
-constexpr const wchar_t* kSection = L"General";
-
 // Asks the version component on the server (this machine when the name is
 // empty) for the version list of this client's system.
 std::wstring RequestVersionList(const std::wstring& sServer) {
     using KV_VrfVrs::IKVAD_DMVrfSis;
     CLSID clsid;
-    HRESULT hr = CLSIDFromProgID(KV_VrfVrs::kProgId, &clsid);
-    if (FAILED(hr)) {
-        KV_Api::RaiseHResult(hr, KV_VrfVrs::kProgId);
-    }
+    KV_Api::RaiseIfFailed(CLSIDFromProgID(KV_VrfVrs::kProgId, &clsid));
     std::wstring sName = sServer;
     COSERVERINFO server{};
     server.pwszName = sName.data();
     MULTI_QI query{&KV_VrfVrs::kIID_KVAD_DMVrfSis, nullptr, S_OK};
-    hr = CoCreateInstanceEx(clsid, nullptr, CLSCTX_SERVER, sName.empty() ? nullptr : &server, 1,
-                            &query);
+    const HRESULT hrCreate = CoCreateInstanceEx(clsid, nullptr, CLSCTX_SERVER,
+                                                sName.empty() ? nullptr : &server, 1, &query);
     KV_Api::ComPtr<IKVAD_DMVrfSis> component(static_cast<IKVAD_DMVrfSis*>(query.pItf));
-    if (FAILED(hr) || FAILED(query.hr)) {
-        KV_Api::RaiseHResult(FAILED(hr) ? hr : query.hr, KV_VrfVrs::kProgId);
-    }
+    KV_Api::RaiseIfFailed(hrCreate);
+    KV_Api::RaiseIfFailed(query.hr);
     const KV_Api::Bstr system(L"KV");
     KV_Api::Bstr list;
-    hr = component->GetLstVrs(system.Get(), list.Put());
+    const HRESULT hr = component->GetLstVrs(system.Get(), list.Put());
     if (FAILED(hr)) {
         KV_Api::RaiseComCall(hr, component.Get(), KV_VrfVrs::kIID_KVAD_DMVrfSis);
     }
@@ -57,12 +50,11 @@ bool Ask(const wchar_t* sQuestion) {
 // outcome is not reported: the setup shows its own.
 void RunSetup() {
     KV_DlgEsp dialog;
-    dialog.SetMsg(L"Instalación", L"Espere a que termine el proceso de instalación");
+    dialog.SetMsg(kSetupCaption, kSetupWait);
     dialog.Show();
     KV_Api::ProcessPendingMessages();
     std::wstring sMessage;
-    RunAndWait(L"\\\\" + gsNomSrvApl + L"\\Morvane_Client\\Setup.exe", SW_SHOWNORMAL, sMessage,
-               2000000000);
+    RunAndWait(L"\\\\" + gsNomSrvApl + kClientShare + kSetup, SW_SHOWNORMAL, sMessage, 2000000000);
 }
 
 void Run() {
@@ -72,8 +64,8 @@ void Run() {
     gbDebug = switches.bDebug;
 
     const std::wstring sFolder = KV_Api::ExeFolder();
-    gsIniFile = sFolder + L"\\Morvane.ini";
-    gsVrsIniFile = sFolder + L"\\MorvaneVrs.ini";
+    gsIniFile = sFolder + L'\\' + kIniFile;
+    gsVrsIniFile = sFolder + L'\\' + kVrsIniFile;
     // The profile functions reach both files through the folder's ANSI path
     // or its short form. A folder with neither stops the run here, in one
     // box, rather than have every setting read as empty.
@@ -90,9 +82,9 @@ void Run() {
     std::wstring sVrsLoc;
     if (gbIniExists) {
         if (gsNomSrvApl.empty()) {
-            gsNomSrvApl = ReadIniKey(gsIniFile, kSection, L"NomSrvApl", L"");
+            gsNomSrvApl = ReadIniKey(gsIniFile, kSection, kNomSrvApl, L"");
         }
-        sVrsLoc = ReadIniKey(gsIniFile, kSection, L"VrsSis", L"");
+        sVrsLoc = ReadIniKey(gsIniFile, kSection, kVrsSis, L"");
     } else {
         // First run, or a repaired one: the settings come from the registry
         // and move into the settings file. A server named on the command line
@@ -102,38 +94,35 @@ void Run() {
             reg.SetClassKey(kRegLocalMachine);
             reg.SetSectionKey(kSettingsKey);
             if (gsNomSrvApl.empty()) {
-                reg.SetValueKey(L"NomSrvApl");
+                reg.SetValueKey(kNomSrvApl);
                 gsNomSrvApl = TrimSpaces(reg.Value().ToText());
             }
-            reg.SetValueKey(L"VrsSis");
+            reg.SetValueKey(kVrsSis);
             sVrsLoc = TrimSpaces(reg.Value().ToText());
         }
         // A folder that can't be written is no reason to stop: this run has
         // what it needs, and the next one migrates again.
-        WriteIniKey(gsIniFile, kSection, L"NomSrvApl", gsNomSrvApl);
-        WriteIniKey(gsIniFile, kSection, L"VrsSis", sVrsLoc);
+        WriteIniKey(gsIniFile, kSection, kNomSrvApl, gsNomSrvApl);
+        WriteIniKey(gsIniFile, kSection, kVrsSis, sVrsLoc);
     }
 
     KV_Api::ComApartment apartment;
     const std::wstring sLstVrs = RequestVersionList(gsNomSrvApl);
-    const std::wstring sVrsSrv = GetVrs(sLstVrs, L"VrsSis");
+    const std::wstring sVrsSrv = GetVrs(sLstVrs, kVrsSis);
 
     if (sVrsSrv != sVrsLoc) {
-        if (Ask(L"La versión de Morvane en su sistema es distinta a la instalada en el servidor, "
-                L"¿Desea actualizarla en este momento?")) {
+        if (Ask(kAskSetup)) {
             RunSetup();
         }
         // Whatever the answer, this run ends here: no component pass, no client.
         return;
     }
 
-    if (!VrfComps(sLstVrs) &&
-        !Ask(L"Falló la actualización de los componentes, ponganse en contacto con su "
-             L"administrador, ¿Desea continuar?")) {
+    if (!VrfComps(sLstVrs) && !Ask(kAskContinue)) {
         return;
     }
-    KV_Api::StartProgram(sFolder + L"\\Morvane.exe", sFolder + L"\\Morvane.exe " + sCommand,
-                         SW_SHOWNORMAL);
+    const std::wstring sClient = sFolder + L'\\' + kClient;
+    KV_Api::StartProgram(sClient, sClient + L' ' + sCommand, SW_SHOWNORMAL);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "KV_ZudIviMain.h"
+#include "KV_ZudIviParts.h"
 
 #include "KV_Api.h"
 

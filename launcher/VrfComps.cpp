@@ -1,4 +1,4 @@
-#include "KV_ZudIviMain.h"
+#include "KV_ZudIviParts.h"
 
 #include "IniFunctions.h"
 #include "KV_Api.h"
@@ -10,11 +10,9 @@ namespace KV_ZudIviMain {
 
 namespace {
 
-constexpr const wchar_t* kSection = L"General";
-
 void Log(const std::wstring& sText) {
     if (gbDebug) {
-        WriteLog(sText, L"ZUDIVI", true);
+        WriteLog(sText, kLogPrefix, true);
     }
 }
 
@@ -25,21 +23,15 @@ void CopyUnderWaitDialog(const std::wstring& sComp) {
     // of a copy that will never be tried.
     CheckComponentName(sComp);
     KV_DlgEsp dialog;
-    std::wstring sMsg = L"Copiando ";
-    sMsg += sComp;
-    dialog.SetMsg(L"Actualización de componentes", sMsg);
+    dialog.SetMsg(kCopyCaption, kCopying + sComp);
     dialog.Show();
     KV_Api::ProcessPendingMessages();
     CopyComp(sComp);
 }
 
 void StartRefreshTool() {
-    std::wstring sTool = KV_Api::ExeFolder();
-    sTool += L"\\KV_DirAzevUvevIzi.exe";
-    std::wstring sCommandLine = L"\"";
-    sCommandLine += sTool;
-    sCommandLine += L'"';
-    KV_Api::StartProgram(sTool, sCommandLine, SW_SHOWNORMAL);
+    const std::wstring sTool = KV_Api::ExeFolder() + L'\\' + kRefreshTool;
+    KV_Api::StartProgram(sTool, L'"' + sTool + L'"', SW_SHOWNORMAL);
 }
 
 bool Pass(const std::wstring& sLstVrs) {
@@ -51,11 +43,11 @@ bool Pass(const std::wstring& sLstVrs) {
 
     std::wstring sRemaining;
     if (gbIniExists) {
-        sRemaining = ReadIniKey(gsIniFile, kSection, L"LSTCOMP", L"");
+        sRemaining = ReadIniKey(gsIniFile, kSection, kLstComp, L"");
     } else {
-        reg.SetValueKey(L"LSTCOMP");
+        reg.SetValueKey(kLstComp);
         sRemaining = reg.Value().ToText();
-        WriteIniKey(gsIniFile, kSection, L"LSTCOMP", sRemaining);
+        WriteIniKey(gsIniFile, kSection, kLstComp, sRemaining);
     }
     Log(L"--");
 
@@ -76,21 +68,15 @@ bool Pass(const std::wstring& sLstVrs) {
         }
         const std::wstring sVrsSrv = GetVrs(sLstVrs, sComp);
         if (gbDebug) {
-            std::wstring sLine = sComp;
-            sLine += L" - VLoc ";
-            sLine += sVrsLoc;
-            sLine += L", VSrv ";
-            sLine += sVrsSrv;
-            Log(sLine);
+            Log(sComp + L" - VLoc " + sVrsLoc + L", VSrv " + sVrsSrv);
         }
         if (sVrsSrv == sVrsLoc) {
             continue;
         }
         bNothingDiffered = false;
         if (bAsk) {
-            if (KV_Api::ShowMessage(
-                    L"Hay nuevas actualizaciones pendientes, desea copiarlas ahora?", L"Morvane",
-                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) != IDYES) {
+            if (KV_Api::ShowMessage(kAskCopy, kCopyTitle,
+                                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) != IDYES) {
                 return false;
             }
             bAsk = false;
@@ -110,7 +96,7 @@ bool VrfComps(const std::wstring& sLstVrs) {
         return Pass(sLstVrs);
     } catch (...) {
         // The wait dialog, if one was up, is gone by now.
-        KV_Api::ShowMessage(KV_Api::CurrentErrorDescription(), L"VrfComps", MB_OK);
+        KV_Api::ShowMessage(KV_Api::CurrentErrorDescription(), kPassTitle, MB_OK);
         return false;
     }
 }

@@ -21,23 +21,7 @@ constexpr REGSAM kWriteAccess = 0x3F;
 // is up to twice as many bytes.
 constexpr DWORD kSubKeyNameBytes = 2 * 255 + 1;
 
-// Owns an open registry key.
-class UniqueKey {
-public:
-    UniqueKey() = default;
-    UniqueKey(const UniqueKey&) = delete;
-    UniqueKey& operator=(const UniqueKey&) = delete;
-    ~UniqueKey() {
-        if (m_h != nullptr) {
-            RegCloseKey(m_h);
-        }
-    }
-    HKEY Get() const noexcept { return m_h; }
-    HKEY* Put() noexcept { return &m_h; }
-
-private:
-    HKEY m_h = nullptr;
-};
+using KV_Api::UniqueKey;
 
 [[noreturn]] void Raise(std::int32_t lNumber, std::wstring sDescription) {
     throw KV_Error(lNumber, KV_Reg::ErrorSource(), std::move(sDescription));
@@ -186,7 +170,8 @@ KV_Variant KV_Reg::Value() {
         }
     }
     if (status == ERROR_MORE_DATA) {
-        KV_Api::RaiseWin32(static_cast<DWORD>(status), ErrorSource().c_str());
+        Raise(static_cast<std::int32_t>(HRESULT_FROM_WIN32(status)),
+              KV_Api::SystemMessage(static_cast<DWORD>(status)));
     }
     if (status != ERROR_SUCCESS) {
         return m_vDefault;

@@ -31,7 +31,7 @@ void RegisterWindowClass(HINSTANCE instance) {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = KV_DlgEsp::kClassName;
     if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        KV_Api::RaiseWin32(GetLastError(), L"KV_DlgEsp");
+        KV_Api::RaiseWin32(GetLastError());
     }
 }
 
@@ -44,7 +44,7 @@ HICON LoadOwnIcon(HINSTANCE instance, int iWidthMetric, int iHeightMetric) {
 
 void SetText(HWND hwnd, const std::wstring& sText) {
     if (!SetWindowTextW(hwnd, sText.c_str())) {
-        KV_Api::RaiseWin32(GetLastError(), L"KV_DlgEsp.SetMsg");
+        KV_Api::RaiseWin32(GetLastError());
     }
 }
 
@@ -62,28 +62,27 @@ KV_DlgEsp::KV_DlgEsp()
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    m_hwnd =
-        CreateWindowExW(0, kClassName, L"", kStyle, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                        (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr,
-                        nullptr, instance, nullptr);
-    if (m_hwnd == nullptr) {
-        KV_Api::RaiseWin32(GetLastError(), L"KV_DlgEsp");
+    m_window.Reset(CreateWindowExW(0, kClassName, L"", kStyle,
+                                   (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                                   (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
+                                   nullptr, nullptr, instance, nullptr));
+    if (!m_window) {
+        KV_Api::RaiseWin32(GetLastError());
     }
     // The icons are the window's own, not the class's: the class is
     // registered once per process, and icons held by it would outlive
     // every dialog.
-    SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_iconBig.Get()));
-    SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_iconSmall.Get()));
+    SendMessageW(m_window.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_iconBig.Get()));
+    SendMessageW(m_window.Get(), WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(m_iconSmall.Get()));
     // SS_LEFT breaks lines at words and clips what lies beyond the label.
     m_label = CreateWindowExW(0, L"Static", L"Espere a que termine el proceso de instalación",
                               WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, px(kLabelLeft),
-                              px(kLabelTop), px(kLabelWidth), px(kLabelHeight), m_hwnd,
+                              px(kLabelTop), px(kLabelWidth), px(kLabelHeight), m_window.Get(),
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLblEspId)), instance,
                               nullptr);
     if (m_label == nullptr) {
-        const DWORD error = GetLastError();
-        DestroyWindow(m_hwnd);
-        KV_Api::RaiseWin32(error, L"KV_DlgEsp");
+        KV_Api::RaiseWin32(GetLastError());
     }
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
@@ -93,16 +92,12 @@ KV_DlgEsp::KV_DlgEsp()
     }
 }
 
-KV_DlgEsp::~KV_DlgEsp() {
-    DestroyWindow(m_hwnd);
-}
-
 void KV_DlgEsp::SetMsg(std::wstring sCaption, std::wstring sMsg) {
-    SetText(m_hwnd, sCaption);
+    SetText(m_window.Get(), sCaption);
     SetText(m_label, sMsg);
 }
 
 void KV_DlgEsp::Show() {
-    ShowWindow(m_hwnd, SW_SHOWNORMAL);
-    UpdateWindow(m_hwnd);
+    ShowWindow(m_window.Get(), SW_SHOWNORMAL);
+    UpdateWindow(m_window.Get());
 }

@@ -16,9 +16,6 @@ public:
 
     // Creates the window, hidden, with the label's default text.
     KV_DlgEsp();
-    ~KV_DlgEsp();
-    KV_DlgEsp(const KV_DlgEsp&) = delete;
-    KV_DlgEsp& operator=(const KV_DlgEsp&) = delete;
 
     // Sets the caption, then the label's text.
     void SetMsg(std::wstring sCaption, std::wstring sMsg);
@@ -26,14 +23,14 @@ public:
     // Shows the window without an owner and without waiting for it.
     void Show();
 
-    HWND Window() const noexcept { return m_hwnd; }
+    HWND Window() const noexcept { return m_window.Get(); }
 
 private:
     // Neither the icons set on the window nor its label's font go with the
-    // window: they are released after it.
+    // window: they are released after it, which is why they come first.
     KV_Api::UniqueIcon m_iconBig;
     KV_Api::UniqueIcon m_iconSmall;
     KV_Api::UniqueFont m_font;
-    HWND m_hwnd = nullptr;
-    HWND m_label = nullptr;
+    KV_Api::UniqueWindow m_window;
+    HWND m_label = nullptr; // the window's child, destroyed with it
 };

@@ -15,5 +15,5 @@ std::wstring KV_Variant::ToText() const {
     case Kind::ByteArray:
         break;
     }
-    throw KV_Error(KV_Error::kTypeMismatch, L"KV_Variant", L"Type mismatch");
+    throw KV_Error(KV_Error::kTypeMismatch, L"Type mismatch");
 }

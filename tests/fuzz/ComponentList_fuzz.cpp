@@ -2,7 +2,7 @@
 // the pass does it, and the check each name gets before it is copied.
 
 #include "FuzzInput.h"
-#include "KV_ZudIviMain.h"
+#include "KV_ZudIviParts.h"
 
 using namespace KV_ZudIviMain;
 

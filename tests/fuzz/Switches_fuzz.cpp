@@ -2,7 +2,7 @@
 // command line, as GetCommandLineW gives it.
 
 #include "FuzzInput.h"
-#include "KV_ZudIviMain.h"
+#include "KV_ZudIviParts.h"
 
 using namespace KV_ZudIviMain;
 

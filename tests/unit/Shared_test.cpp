@@ -16,6 +16,7 @@ TEST(KV_Variant, TextOfEachKind) {
         ADD_FAILURE() << "a byte array has no text form";
     } catch (const KV_Error& e) {
         EXPECT_EQ(e.Number(), KV_Error::kTypeMismatch);
+        EXPECT_EQ(e.Source(), L"KV_Variant.ToText");
     }
 }
 

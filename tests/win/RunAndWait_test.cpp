@@ -2,7 +2,7 @@
 // to run and how to end.
 #include "BenchFiles.h"
 #include "KV_Api.h"
-#include "KV_ZudIviMain.h"
+#include "KV_ZudIviParts.h"
 
 #include <gtest/gtest.h>
 

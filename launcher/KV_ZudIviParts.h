@@ -1,0 +1,104 @@
+#pragma once
+// The pieces of module KV_ZudIviMain that its routines share and its tests
+// reach: the names of the world outside, and the small steps of the run.
+
+#include "KV_ZudIviMain.h"
+
+namespace KV_ZudIviMain {
+
+// The names of the outside world, each said once. Files and programs are in
+// the application folder.
+inline constexpr const wchar_t* kSettingsKey = L"Software\\Brenvask\\Morvane Pro\\";
+inline constexpr const wchar_t* kSection = L"General";
+inline constexpr const wchar_t* kNomSrvApl = L"NomSrvApl"; // settings and registry values
+inline constexpr const wchar_t* kVrsSis = L"VrsSis";       // and the server's list item
+inline constexpr const wchar_t* kLstComp = L"LSTCOMP";
+inline constexpr const wchar_t* kIniFile = L"Morvane.ini";
+inline constexpr const wchar_t* kVrsIniFile = L"MorvaneVrs.ini";
+inline constexpr const wchar_t* kClient = L"Morvane.exe";
+inline constexpr const wchar_t* kRefreshTool = L"KV_DirAzevUvevIzi.exe";
+inline constexpr const wchar_t* kClientShare = L"\\Morvane_Client\\"; // on the server
+inline constexpr const wchar_t* kSetup = L"Setup.exe";
+inline constexpr const wchar_t* kFixFolder = L"Fix\\";
+inline constexpr const wchar_t* kLogPrefix = L"ZUDIVI";
+
+// What the user is shown.
+inline constexpr const wchar_t* kUpdateTitle = L"Actualización de Morvane Pro";
+inline constexpr const wchar_t* kAskSetup =
+    L"La versión de Morvane en su sistema es distinta a la instalada en el servidor, "
+    L"¿Desea actualizarla en este momento?";
+inline constexpr const wchar_t* kAskContinue =
+    L"Falló la actualización de los componentes, ponganse en contacto con su "
+    L"administrador, ¿Desea continuar?";
+inline constexpr const wchar_t* kSetupCaption = L"Instalación";
+inline constexpr const wchar_t* kSetupWait = L"Espere a que termine el proceso de instalación";
+inline constexpr const wchar_t* kCopyTitle = L"Morvane";
+inline constexpr const wchar_t* kAskCopy =
+    L"Hay nuevas actualizaciones pendientes, desea copiarlas ahora?";
+inline constexpr const wchar_t* kCopyCaption = L"Actualización de componentes";
+inline constexpr const wchar_t* kCopying = L"Copiando ";
+inline constexpr const wchar_t* kPassTitle = L"VrfComps";
+
+struct Switches {
+    std::wstring sNomSrvApl; // upper case, as the working copy holds it
+    bool bDebug = false;
+};
+
+// The switches in the upper-cased working copy of the command line:
+// "NOMSRVAPL=" anywhere, its value up to the next space; "/ESDBG" only in the
+// text after "NOMSRVAPL=" when that switch is present.
+Switches ReadSwitches(const std::wstring& sWorkingCopy);
+
+// The arguments of a process command line: the text after the program name
+// and the blanks that follow it, unchanged.
+std::wstring ArgumentsOf(const std::wstring& sProcessCommandLine);
+
+// The program of a command line: its first word, or the quoted text when it
+// starts with a quote, without the quotes.
+std::wstring ProgramOf(const std::wstring& sCommandLine);
+
+// Splits the next name off a component list: the text before the first
+// comma, without its surrounding spaces, erased from the list with its comma.
+// Empty when the list has ended, or at an empty item.
+std::wstring TakeNextComponent(std::wstring& sRemaining);
+
+// Whether a component name would lead out of the folder it is joined to: a
+// path from a root, a drive, a share or a stream, or a ".." segment. A
+// subfolder ("Rep\R1.dll") stays inside.
+bool LeadsOutOfFolder(const std::wstring& sComp);
+
+// Whether some segment of a component name can't be the name of a file of its
+// own: a device name (CON, NUL.dll, COM1, ... in any letter case), a character
+// no file name holds (wildcards among them), a trailing dot or space, or
+// nothing at all (two separators in a row, or one at the end).
+bool IsNotAFileName(const std::wstring& sComp);
+
+} // namespace KV_ZudIviMain
+
+#ifdef _WIN32
+#include <windows.h>
+
+namespace KV_ZudIviMain {
+
+// Raises KV_Error 5 when a component name can't be copied in: it leads out
+// of the application folder or is no file name (see above).
+void CheckComponentName(const std::wstring& sComp);
+
+// The name beside a copy's target under which the copy is made before it
+// replaces the target. A component name never holds a comma.
+inline constexpr const wchar_t* kStagingSuffix = L",KV_ZudIvi.tmp";
+
+// Copies sFrom over sTo whole or not at all: the shell copies the file to
+// sTo + kStagingSuffix, and only a regular file of the source's size then
+// takes the target's place, in one rename. False when the copy was not made;
+// sTo is then as it was, no staging file is left, and dwError holds the
+// platform's reason, or 0 when there is none beyond what the shell showed.
+bool CopyWhole(const std::wstring& sFrom, const std::wstring& sTo, DWORD& dwError);
+
+// The wait of RunAndWait on a process opened for querying and waiting
+// (SYNCHRONIZE): it has ended when its handle is signalled, whatever its exit
+// code.
+bool WaitForProcess(HANDLE hProcess, std::wstring& sMessage, std::int32_t lTimeoutMs);
+
+} // namespace KV_ZudIviMain
+#endif
