@@ -42,13 +42,18 @@ bool ToAnsi(std::wstring_view sText, std::string& sAnsi) {
     return true;
 }
 
+// The description of a text the ANSI code page can't hold.
+static std::wstring NotInCodePage(const wchar_t* sWhat, std::wstring_view sText,
+                                  const wchar_t* sEnd) {
+    return std::wstring(sWhat) + L" \"" + std::wstring(sText) +
+           L"\" no se puede escribir en la página de códigos del sistema (" +
+           std::to_wstring(GetACP()) + L")" + sEnd;
+}
+
 std::string ToAnsi(std::wstring_view sText) {
     std::string sAnsi;
     if (!ToAnsi(sText, sAnsi)) {
-        throw KV_Error(KV_Error::kInvalidArgument,
-                       L"El texto \"" + std::wstring(sText) +
-                           L"\" no se puede escribir en la página de códigos del sistema (" +
-                           std::to_wstring(GetACP()) + L").");
+        throw KV_Error(KV_Error::kInvalidArgument, NotInCodePage(L"El texto", sText, L"."));
     }
     return sAnsi;
 }
@@ -219,9 +224,7 @@ std::string AnsiPath(const std::wstring& sPath) {
         }
     }
     throw KV_Error(KV_Error::kInvalidArgument,
-                   L"La ruta \"" + sPath +
-                       L"\" no se puede escribir en la página de códigos del sistema (" +
-                       std::to_wstring(GetACP()) + L"), ni en su forma corta.");
+                   NotInCodePage(L"La ruta", sPath, L", ni en su forma corta."));
 }
 
 bool FileExists(const std::wstring& sPath) {

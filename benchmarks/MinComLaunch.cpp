@@ -5,12 +5,11 @@
 // benchmark measures the real launcher against it: what is left is what the
 // launcher adds to the COM runtime's cost.
 #include "KV_VrfVrs.h"
+#include "StartClient.h"
 
 #include <windows.h>
 
 #include <objbase.h>
-
-#include <string>
 
 namespace {
 
@@ -32,25 +31,6 @@ bool AskComponent() {
         component->Release();
     }
     return bOk;
-}
-
-bool StartClient(const wchar_t* pArguments) {
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring sFolder(path, n);
-    sFolder.resize(sFolder.find_last_of(L'\\'));
-    const std::wstring sClient = sFolder + L"\\Morvane.exe";
-    std::wstring sCommand = sClient + L" " + pArguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(sClient.c_str(), sCommand.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-        return false;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
 }
 
 } // namespace
