@@ -5,15 +5,13 @@
 //   TAB <performance counter>
 // A file "<own path>.bench" holding "sleep=<ms> exit=<code> look=<0|1>" makes
 // it run that long and end with that code; with look=1 it first writes the
-// caption and label of each wait dialog on screen to seen.txt, and a picture
-// of it to wait-dialog.png. With refresh=1 (after the other three) it does
-// what the refresh tool is there for: records in MorvaneVrs.ini beside it the
+// caption and label of each wait dialog on screen to seen.txt. With refresh=1 (after the other
+// three) it does what the refresh tool is there for: records in MorvaneVrs.ini beside it the
 // version (from the version resource) of each component that Morvane.ini's
 // LSTCOMP lists. When it ends it writes "<file name> TAB <tick count>" to
 // ended.txt.
 
 #include "BenchFiles.h"
-#include "BenchRun.h"
 
 #include <windows.h>
 
@@ -24,13 +22,7 @@
 
 namespace {
 
-struct Look {
-    std::wstring sSeenFile;
-    std::wstring sShotFile;
-};
-
 BOOL CALLBACK RecordWaitDialog(HWND hwnd, LPARAM param) {
-    const auto* look = reinterpret_cast<const Look*>(param);
     wchar_t name[64] = {};
     GetClassNameW(hwnd, name, 64);
     if (IsWindowVisible(hwnd) && std::wstring(name) == L"KV_DlgEsp") {
@@ -38,8 +30,8 @@ BOOL CALLBACK RecordWaitDialog(HWND hwnd, LPARAM param) {
         wchar_t label[1024] = {};
         GetWindowTextW(hwnd, caption, 256);
         GetWindowTextW(FindWindowExW(hwnd, nullptr, L"Static", nullptr), label, 1024);
-        KV_Bench::AppendUtf8Line(look->sSeenFile, std::wstring(caption) + L"\t" + label);
-        KV_Bench::SaveScreenshot(hwnd, look->sShotFile);
+        KV_Bench::AppendUtf8Line(*reinterpret_cast<const std::wstring*>(param),
+                                 std::wstring(caption) + L"\t" + label);
     }
     return TRUE;
 }
@@ -133,8 +125,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     if (look != 0) {
         Sleep(500); // the launcher paints its dialog while it waits for us
-        const Look where{sFolder + L"\\seen.txt", sFolder + L"\\wait-dialog.png"};
-        EnumWindows(RecordWaitDialog, reinterpret_cast<LPARAM>(&where));
+        const std::wstring sSeen = sFolder + L"\\seen.txt";
+        EnumWindows(RecordWaitDialog, reinterpret_cast<LPARAM>(&sSeen));
     }
     Sleep(sleepMs);
     KV_Bench::AppendUtf8Line(sFolder + L"\\ended.txt",

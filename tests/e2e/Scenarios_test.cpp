@@ -1,0 +1,442 @@
+// The launcher end to end under Wine, one row per case: the real executable,
+// its real boxes and wait dialogs, the bench's version component, share,
+// setup, refresh tool and client. What the pieces do with single inputs is
+// proved by the unit and in-process tests; a row shows what a whole run does.
+#include "KV_Api.h"
+#include "Scenario.h"
+
+#include <gtest/gtest.h>
+
+using namespace Scenario;
+
+namespace {
+
+const std::wstring kRefresh = L"%APP%\\KV_DirAzevUvevIzi.exe: \"%APP%\\KV_DirAzevUvevIzi.exe\"";
+const std::wstring kSetupWait = L"Instalación: Espere a que termine el proceso de instalación";
+const std::string kNew = "nuevo, de la versión 2";
+const File kNoSettings{L"Morvane.ini", kGone};
+const File kNoVersions{L"MorvaneVrs.ini", kGone};
+
+const Box kSetupQuestion{L"Actualización de Morvane Pro",
+                         L"La versión de Morvane en su sistema es distinta a la instalada en el "
+                         L"servidor, ¿Desea actualizarla en este momento?",
+                         {IDYES, IDNO}};
+const Box kCopyQuestion{L"Morvane",
+                        L"Hay nuevas actualizaciones pendientes, desea copiarlas ahora?",
+                        {IDYES, IDNO},
+                        true};
+const Box kContinue{L"Actualización de Morvane Pro",
+                    L"Falló la actualización de los componentes, ponganse en contacto con su "
+                    L"administrador, ¿Desea continuar?",
+                    {IDYES, IDNO}};
+
+std::wstring Client(const std::wstring& sArguments) {
+    return L"%APP%\\Morvane.exe: %APP%\\Morvane.exe " + sArguments;
+}
+std::wstring Setup(const std::wstring& sServer) {
+    const std::wstring sPath = L"\\\\" + sServer + L"\\Morvane_Client\\Setup.exe";
+    return sPath + L": " + sPath;
+}
+std::wstring Copying(const std::wstring& sName) {
+    return L"Actualización de componentes: Copiando " + sName;
+}
+Box Error(const std::wstring& sText) {
+    return {L"KV_ZudIviPrj", sText};
+}
+Box Failed(const std::wstring& sText) {
+    return {L"VrfComps", sText};
+}
+Box CopyFailed(const std::wstring& sName, const std::wstring& sReason = L"") {
+    return Failed(L"No se pudo copiar el componente \"" + sName +
+                  L"\" de \"\\\\SRVAPL\\Morvane_Client\\Fix\\" + sName + L"\" a \"%APP%\\" + sName +
+                  L"\"." + sReason);
+}
+
+// The files as the launcher reads them, in the ANSI code page.
+File Settings(const std::wstring& sList, const std::wstring& sServer = L"SRVAPL") {
+    return {L"Morvane.ini", KV_Api::ToAnsi(L"[General]\r\nNomSrvApl=" + sServer +
+                                           L"\r\nVrsSis=1.2\r\nLSTCOMP=" + sList + L"\r\n")};
+}
+File Versions(const std::wstring& sLines) {
+    return {L"MorvaneVrs.ini", KV_Api::ToAnsi(L"[General]\r\n" + sLines)};
+}
+File Fix(const std::wstring& sName, std::string bytes) {
+    return {L"\\\\SRVAPL\\Morvane_Client\\Fix\\" + sName, std::move(bytes)};
+}
+std::vector<File> SetupOn(const std::wstring& sServer, const char* sBehaviour) {
+    const std::wstring sPath = L"\\\\" + sServer + L"\\Morvane_Client\\Setup.exe";
+    return {{sPath, kRecorder}, {sPath + L".bench", sBehaviour}};
+}
+
+// Three components differ and the copy of the second fails: the first is
+// copied, the second and third keep their installed files, there is no
+// refresh tool, and the continue question lets the client start.
+Case CopyOfBFails(const char* name, std::vector<File> files,
+                  std::vector<std::pair<Fault, std::wstring>> faults,
+                  const std::wstring& sReason = L"") {
+    Case row{
+        .name = name,
+        .files = {Settings(L"A.dll,B.dll,C.dll"), Versions(L"A.dll=1\r\nB.dll=1\r\nC.dll=1\r\n")},
+        .sServer = L"VrsSis:1.2,A.dll:2,B.dll:2,C.dll:2,",
+        .faults = std::move(faults),
+        .answers = {IDYES, IDOK, IDYES},
+        .boxes = {kCopyQuestion, CopyFailed(L"B.dll", sReason), kContinue},
+        .waits = {Copying(L"A.dll"), Copying(L"B.dll")},
+        .started = {Client(L"")},
+        .after = {{L"A.dll", kNew}}};
+    for (const wchar_t* sName : {L"A.dll", L"B.dll", L"C.dll"}) {
+        row.files.insert(row.files.end(), {Fix(sName, kNew), {sName, "viejo"}});
+    }
+    row.files.insert(row.files.end(), files.begin(), files.end());
+    return row;
+}
+
+// A name that can't be copied in is refused after the question and before any
+// wait dialog, naming it; nothing is written anywhere.
+Case Refused(const char* name, const std::wstring& sName, const wchar_t* sReason) {
+    return {.name = name,
+            .files = {Settings(sName),
+                      Versions(sName + L"=1\r\n"),
+                      {L"\\\\SRVAPL\\Morvane_Client\\Fuera.dll", "fuera"},
+                      Fix(L"Comp1.dll", "fuera")},
+            .sServer = L"VrsSis:1.2," + sName + L":2,",
+            .answers = {IDYES, IDOK, IDNO},
+            .boxes = {kCopyQuestion,
+                      Failed(L"El componente \"" + sName + L"\" no se copia: su nombre " + sReason),
+                      kContinue}};
+}
+
+std::string Bytes(std::size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>(i * seed + i / 4096);
+    }
+    return bytes;
+}
+
+// 10,000 components, all up to date, in a version list of more than 1 MB;
+// on a first run 2,500 of them from the registry, a list beyond what the
+// narrow profile write carries, stored whole.
+Case LongLists(const char* name, bool bFirstRun) {
+    std::wstring sList;
+    std::wstring sServer;
+    std::wstring sVersions;
+    Case row{.name = name, .started = {Client(L"")}};
+    for (int i = 0; i < 10000; ++i) {
+        const std::wstring sName = L"Comp" + std::to_wstring(100000 + i) + L".dll";
+        const std::wstring sVersion = L"1." + std::to_wstring(i);
+        sServer += sName + L":" + sVersion + L",";
+        if (i < (bFirstRun ? 2500 : 10000)) {
+            sList += (i > 0 ? L"," : L"") + sName;
+            sVersions += sName + L"=" + sVersion + L"\r\n";
+            if (bFirstRun) {
+                row.registry.emplace_back(sName, sVersion);
+            }
+        }
+    }
+    row.sServer = sServer + L"Relleno:" + std::wstring(1 << 20, L'x') + L",VrsSis:1.2,";
+    row.files = {Settings(sList), Versions(sVersions)};
+    if (bFirstRun) {
+        row.registry.insert(row.registry.end(),
+                            {{L"NomSrvApl", L"SRVAPL"}, {L"VrsSis", L"1.2"}, {L"LSTCOMP", sList}});
+        row.after = row.files;
+        row.files = {kNoSettings, kNoVersions};
+    }
+    return row;
+}
+
+// An application folder named with letters of the ANSI code page and letters
+// outside it, reached by its short form, never through the look-alike folder
+// beside it ("Ł" and "ź" look like "L" and "z", "Ω" like "O"), which holds the
+// same installation and stays as it was.
+Case FolderOutsideTheCodePage() {
+    Case row{.name = "AFolderOutsideTheCodePageIsReachedAndItsLookAlikeLeftAlone",
+             .sApp = L"Archivos de programa\\Morvane Año Łódź Ω",
+             .sArguments = L"/x",
+             .sServer = L"VrsSis:1.2,",
+             .answers = {IDYES},
+             .boxes = {kCopyQuestion},
+             .started = {kRefresh, Client(L"/x")},
+             .after = {{L"Rep á", kFolder}}};
+    std::wstring sList;
+    std::wstring sVersions;
+    for (const wchar_t* sName : {L"Compañía.ocx", L"Señal é.dll", L"Rep á\\Niño.dll"}) {
+        sList += (sList.empty() ? L"" : L",") + std::wstring(sName);
+        sVersions += sName + std::wstring(L"=1\r\n");
+        row.sServer += sName + std::wstring(L":2,");
+        row.files.push_back(Fix(sName, KV_Api::ToAnsi(sName)));
+        row.files.push_back({L"..\\Morvane Año Lódz O\\" + std::wstring(sName), "viejo"});
+        row.waits.push_back(Copying(sName));
+        row.after.push_back({sName, KV_Api::ToAnsi(sName)});
+    }
+    for (const File& file : {Settings(sList), Versions(sVersions)}) {
+        row.files.insert(row.files.end(),
+                         {file, {L"..\\Morvane Año Lódz O\\" + file.sPath, file.bytes}});
+    }
+    return row;
+}
+
+const Case kCases[] = {
+    // --- The start: the version list, the setup, the client ---------------
+    {.name = "UpToDateStartsTheClientWithItsCommandLineUnchanged",
+     .sArguments = L"NomSrvApl=srvapl /esdbg Uno  dos Ñandú é",
+     .started = {Client(L"NomSrvApl=srvapl /esdbg Uno  dos Ñandú é")},
+     .log = {L"--"}},
+    {.name = "TheClientInAFolderWithASpaceIsStartedNeverAShorterPath",
+     .sApp = L"Program Files\\Morvane",
+     .sArguments = L"/x",
+     .files = {{L"..\\..\\Program.exe", kRecorder}},
+     .started = {Client(L"/x")}},
+    // A trailing space is a different version.
+    {.name = "ADifferentServerVersionAsksForTheSetupAndNoEndsTheRun",
+     .sServer = L"VrsSis:1.2 ,Comp.dll:3,",
+     .boxes = {kSetupQuestion}},
+    // The setup ends with 259, the code that means "still active", and has
+    // ended all the same.
+    {.name = "YesRunsTheSetupFromTheCommandLinesServerUnderTheWaitDialog",
+     .sArguments = L"nomsrvapl=srvcmd",
+     .files = SetupOn(L"SRVCMD", "sleep=1500 exit=259 look=1"),
+     .sServer = L"VrsSis:1.3,",
+     .answers = {IDYES},
+     .boxes = {kSetupQuestion},
+     .waits = {kSetupWait},
+     .started = {Setup(L"SRVCMD")},
+     .seen = {L"Instalación\tEspere a que termine el proceso de instalación"}},
+    {.name = "AListWithoutTheSystemVersionIsOneErrorAndNoClient",
+     .sServer = L"Comp.dll:3,XVrsSis:1.2,",
+     .boxes = {Error(L"La lista de versiones del servidor no tiene el elemento \"VrsSis\".")}},
+    {.name = "AComponentThatFailsShowsItsOwnDescription",
+     .sServer = L"!No se pudo conectar con la base de datos de versiones (ñ).",
+     .boxes = {Error(L"No se pudo conectar con la base de datos de versiones (ñ).")}},
+    {.name = "AnUnregisteredComponentShowsThePlatformsDescription",
+     .faults = {{Fault::Unregister, L""}},
+     .boxes = {Error(L"Error 0x800401F3")}},
+    {.name = "AMissingClientShowsThePlatformsDescription",
+     .files = {{L"Morvane.exe", kGone}},
+     .boxes = {Error(L"File not found.")}},
+
+    // --- The first run: settings from the registry -----------------------
+    {.name = "TheFirstRunWritesTheRegistrysSettingsTrimmed",
+     .files = {kNoSettings, kNoVersions},
+     .registry = {{L"NomSrvApl", L"  SRVREG "}, {L"VrsSis", L" 1.2 "}},
+     .started = {Client(L"")},
+     .after = {{L"Morvane.ini", "[General]\r\nNomSrvApl=SRVREG\r\nVrsSis=1.2\r\nLSTCOMP=\r\n"}}},
+    {.name = "TheFirstRunAsksTheRegistrysServer",
+     .files =
+         [] {
+             auto files = SetupOn(L"SRVREG", "sleep=0 exit=0");
+             files.push_back(kNoSettings);
+             return files;
+         }(),
+     .registry = {{L"NomSrvApl", L"SRVREG"}, {L"VrsSis", L"1.2"}},
+     .sServer = L"VrsSis:1.3,",
+     .answers = {IDYES},
+     .boxes = {kSetupQuestion},
+     .waits = {kSetupWait},
+     .started = {Setup(L"SRVREG")},
+     .after = {{L"Morvane.ini", "[General]\r\nNomSrvApl=SRVREG\r\nVrsSis=1.2\r\n"}}},
+    {.name = "MissingRegistryValuesReadAsEmpty",
+     .files = {kNoSettings, kNoVersions},
+     .sServer = L"VrsSis:,",
+     .started = {Client(L"")},
+     .after = {{L"Morvane.ini", "[General]\r\nNomSrvApl=\r\nVrsSis=\r\nLSTCOMP=\r\n"}}},
+    {.name = "ASettingsFileWithoutVersionsIsDeletedAndRebuilt",
+     .files = {{L"Morvane.ini", "[General]\r\nNomSrvApl=OLD\r\nVrsSis=0.9\r\nOld=1\r\n"},
+               kNoVersions},
+     .registry = {{L"NomSrvApl", L"SRVREG"}, {L"VrsSis", L"1.2"}},
+     .started = {Client(L"")},
+     .after = {{L"Morvane.ini", "[General]\r\nNomSrvApl=SRVREG\r\nVrsSis=1.2\r\nLSTCOMP=\r\n"}}},
+    // The versions come from the file, never from the registry, whose
+    // differing "9" would have asked to copy.
+    {.name = "AVersionsFileAloneIsKeptAndTheSettingsComeFromTheRegistry",
+     .files = {kNoSettings, Versions(L"Comp.dll=3\r\n")},
+     .registry = {{L"NomSrvApl", L"SRVAPL"},
+                  {L"VrsSis", L"1.2"},
+                  {L"LSTCOMP", L"Comp.dll"},
+                  {L"Comp.dll", L"9"}},
+     .sServer = L"VrsSis:1.2,Comp.dll:3,",
+     .started = {Client(L"")},
+     .after = {Settings(L"Comp.dll")}},
+    // The registry's server is never read: binary, it would end the run.
+    {.name = "AServerOnTheCommandLineIsStoredUpperCased",
+     .sArguments = L"nomsrvapl=srvCmd /x",
+     .files = {kNoSettings, kNoVersions},
+     .registry = {{L"VrsSis", L"1.2"}},
+     .faults = {{Fault::BinaryRegistry, L"NomSrvApl"}},
+     .started = {Client(L"nomsrvapl=srvCmd /x")},
+     .after = {Settings(L"", L"SRVCMD")}},
+    // The list and every version from the registry, copied into the files as
+    // they are read, an absent value as an empty entry; "1.0 " differs from
+    // the server's "1.0".
+    {.name = "TheFirstRunCopiesTheRegistryIntoTheFiles",
+     .files = {kNoSettings, kNoVersions, Fix(L"A.dll", "nuevo A"), Fix(L"B.dll", "nuevo B"),
+               Fix(L"C.dll", "nuevo C")},
+     .registry = {{L"NomSrvApl", L"SRVAPL"},
+                  {L"VrsSis", L"1.2"},
+                  {L"LSTCOMP", L"A.dll, B.dll,C.dll"},
+                  {L"A.dll", L"1.0 "},
+                  {L"C.dll", L"3-añejo"}},
+     .sServer = L"VrsSis:1.2,A.dll:1.0,B.dll:2,C.dll:3-añejo,",
+     .answers = {IDYES},
+     .boxes = {kCopyQuestion},
+     .waits = {Copying(L"A.dll"), Copying(L"B.dll")},
+     .started = {kRefresh, Client(L"")},
+     .after = {Settings(L"A.dll, B.dll,C.dll"),
+               Versions(L"A.dll=1.0\r\nB.dll=\r\nC.dll=3-añejo\r\n"),
+               {L"A.dll", "nuevo A"},
+               {L"B.dll", "nuevo B"}}},
+
+    // --- Settings files that can't be written or deleted ------------------
+    {.name = "AReadOnlySettingsFileWithoutVersionsIsOneErrorAndNoClient",
+     .files = {Settings(L"A.dll"), kNoVersions},
+     .faults = {{Fault::ReadOnly, L"Morvane.ini"}},
+     .boxes = {Error(L"Access denied.")}},
+    {.name = "ASettingsFileInUseWithoutVersionsIsOneErrorAndNoClient",
+     .files = {Settings(L"A.dll"), kNoVersions},
+     .faults = {{Fault::HoldOpen, L"Morvane.ini"}},
+     .boxes = {Error(L"Sharing violation.")}},
+    {.name = "SettingsFilesThatCantBeWrittenAreOnlyRead",
+     .files = {Settings(L"A.dll"), Versions(L"A.dll=1\r\n"), Fix(L"A.dll", kNew)},
+     .sServer = L"VrsSis:1.2,A.dll:2,",
+     .faults = {{Fault::Immutable, L"Morvane.ini"}, {Fault::Immutable, L"MorvaneVrs.ini"}},
+     .answers = {IDYES},
+     .boxes = {kCopyQuestion},
+     .waits = {Copying(L"A.dll")},
+     .started = {kRefresh, Client(L"")},
+     .after = {{L"A.dll", kNew}}},
+    {.name = "AVersionsFileThatCantBeWrittenBesideRegistrySettingsIsOnlyRead",
+     .files = {kNoSettings, Versions(L"A.dll=1\r\n"), Fix(L"A.dll", kNew)},
+     .registry = {{L"NomSrvApl", L"SRVAPL"}, {L"VrsSis", L"1.2"}, {L"LSTCOMP", L"A.dll"}},
+     .sServer = L"VrsSis:1.2,A.dll:2,",
+     .faults = {{Fault::Immutable, L"MorvaneVrs.ini"}},
+     .answers = {IDYES},
+     .boxes = {kCopyQuestion},
+     .waits = {Copying(L"A.dll")},
+     .started = {kRefresh, Client(L"")},
+     .after = {Settings(L"A.dll"), {L"A.dll", kNew}}},
+    // The settings can't be stored, which does not stop the run; the copy
+    // can't be made, and the user may still start the client.
+    {.name = "AFirstRunInAFolderThatCantBeWrittenReportsTheCopy",
+     .files = {kNoSettings, kNoVersions, Fix(L"A.dll", kNew)},
+     .registry =
+         {{L"NomSrvApl", L"SRVAPL"}, {L"VrsSis", L"1.2"}, {L"LSTCOMP", L"A.dll"}, {L"A.dll", L"1"}},
+     .sServer = L"VrsSis:1.2,A.dll:2,",
+     .faults = {{Fault::Immutable, L""}},
+     .answers = {IDYES, IDOK, IDYES},
+     .boxes = {kCopyQuestion, CopyFailed(L"A.dll"), kContinue},
+     .waits = {Copying(L"A.dll")},
+     .started = {Client(L"")}},
+
+    // --- The component pass --------------------------------------------------
+    {.name = "AnEmptyFirstItemEndsThePassAtOnce",
+     .sArguments = L"/ESDBG",
+     .files = {Settings(L",A.dll"), Fix(L"A.dll", kNew)},
+     .sServer = L"VrsSis:1.2,A.dll:2,",
+     .started = {Client(L"/ESDBG")},
+     .log = {L"--"}},
+    // Names trimmed; the list ends at its first empty item, and "Missing.dll",
+    // which the server does not know, is never looked at.
+    {.name = "EqualVersionsCopyNothingAndEachComponentIsLogged",
+     .sArguments = L"/ESDBG",
+     .files = {Settings(L" A.dll , Compañía.ocx,Rep\\R1.dll,,Missing.dll"),
+               Versions(L"A.dll=1.0\r\nCompañía.ocx=2\r\nRep\\R1.dll=3 b\r\n"),
+               Fix(L"A.dll", kNew)},
+     .sServer = L"VrsSis:1.2,A.dll:1.0,Compañía.ocx:2,Rep\\R1.dll:3 b,",
+     .started = {Client(L"/ESDBG")},
+     .log = {L"--", L"A.dll - VLoc 1.0, VSrv 1.0", L"Compañía.ocx - VLoc 2, VSrv 2",
+             L"Rep\\R1.dll - VLoc 3 b, VSrv 3 b"}},
+    // Letter case, a trailing character and a lower server version all differ.
+    // A read-only installed file is replaced, a missing folder created, what a
+    // copy cut off by a power loss left is no obstacle, and the versions file
+    // is left to the refresh tool.
+    {.name = "ChangedComponentsAreCopiedAfterOneQuestion",
+     .sArguments = L"/ESDBG",
+     .files = {Settings(L"A.dll,B.ocx,C.dll,Rep\\R1.dll"),
+               Versions(L"A.dll=1.0a\r\nB.ocx=1.0\r\nC.dll=4\r\nRep\\R1.dll=2.0\r\n"),
+               Fix(L"A.dll", "nuevo A"),
+               Fix(L"B.ocx", "nuevo B"),
+               Fix(L"C.dll", "nuevo C"),
+               Fix(L"Rep\\R1.dll", "nuevo R1"),
+               {L"B.ocx", "viejo B, más largo"},
+               {L"B.ocx,KV_ZudIvi.tmp", "mitad de un B"}},
+     .sServer = L"VrsSis:1.2,A.dll:1.0A,B.ocx:1.00,C.dll:4,Rep\\R1.dll:1.9,",
+     .faults = {{Fault::ReadOnly, L"B.ocx"}, {Fault::ReadOnly, L"B.ocx,KV_ZudIvi.tmp"}},
+     .answers = {IDYES},
+     .boxes = {kCopyQuestion},
+     .waits = {Copying(L"A.dll"), Copying(L"B.ocx"), Copying(L"Rep\\R1.dll")},
+     .started = {kRefresh, Client(L"/ESDBG")},
+     .after = {{L"A.dll", "nuevo A"},
+               {L"B.ocx", "nuevo B"},
+               {L"B.ocx,KV_ZudIvi.tmp", kGone},
+               {L"Rep", kFolder},
+               {L"Rep\\R1.dll", "nuevo R1"}},
+     .log = {L"--", L"A.dll - VLoc 1.0a, VSrv 1.0A", L"B.ocx - VLoc 1.0, VSrv 1.00",
+             L"C.dll - VLoc 4, VSrv 4", L"Rep\\R1.dll - VLoc 2.0, VSrv 1.9"}},
+    // Nothing after the component asked about is looked at or logged.
+    {.name = "NoToTheCopyQuestionStopsThePass",
+     .sArguments = L"/ESDBG",
+     .files = {Settings(L"A.dll,B.dll,Missing.dll,C.dll"),
+               Versions(L"A.dll=1\r\nB.dll=1\r\nC.dll=1\r\n"), Fix(L"B.dll", kNew),
+               Fix(L"C.dll", kNew)},
+     .sServer = L"VrsSis:1.2,A.dll:1,B.dll:2,C.dll:2,",
+     .answers = {IDNO, IDYES},
+     .boxes = {kCopyQuestion, kContinue},
+     .started = {Client(L"/ESDBG")},
+     .log = {L"--", L"A.dll - VLoc 1, VSrv 1", L"B.dll - VLoc 1, VSrv 2"}},
+    {.name = "AComponentTheServerDoesNotListEndsThePassAfterEarlierCopies",
+     .files = {Settings(L"A.dll,Missing.dll,C.dll"),
+               Versions(L"A.dll=1\r\nMissing.dll=1\r\nC.dll=1\r\n"), Fix(L"A.dll", kNew),
+               Fix(L"C.dll", kNew)},
+     .sServer = L"VrsSis:1.2,A.dll:2,C.dll:2,",
+     .answers = {IDYES, IDOK, IDYES},
+     .boxes = {kCopyQuestion,
+               Failed(L"La lista de versiones del servidor no tiene el elemento \"Missing.dll\"."),
+               kContinue},
+     .waits = {Copying(L"A.dll")},
+     .started = {Client(L"")},
+     .after = {{L"A.dll", kNew}}},
+    {.name = "AMissingRefreshToolAfterACopyFailsThePass",
+     .files = {{L"KV_DirAzevUvevIzi.exe", kGone},
+               Settings(L"A.dll"),
+               Versions(L"A.dll=1\r\n"),
+               Fix(L"A.dll", kNew)},
+     .sServer = L"VrsSis:1.2,A.dll:2,",
+     .answers = {IDYES, IDOK, IDNO},
+     .boxes = {kCopyQuestion, Failed(L"File not found."), kContinue},
+     .waits = {Copying(L"A.dll")},
+     .after = {{L"A.dll", kNew}}},
+    Refused("ANameThatLeadsOutOfTheFolderIsRefused", L"..\\Fuera.dll",
+            L"lleva fuera de la carpeta de la aplicación."),
+    Refused("ADeviceNameIsRefused", L"NUL", L"no es un nombre de archivo válido."),
+    Refused("AWildcardNameIsRefused", L"Comp?.dll", L"no es un nombre de archivo válido."),
+    FolderOutsideTheCodePage(),
+    LongLists("LongListsAreReadWhole", false),
+    LongLists("LongListsFromTheRegistryAreStoredWhole", true),
+
+    // --- Copies that fail: the installed files stay whole -------------------
+    CopyOfBFails("ACopyOverAFileInUseFails", {}, {{Fault::HoldOpen, L"B.dll"}}, L" Access denied."),
+    CopyOfBFails("ACopyOverAFolderFails", {{L"B.dll", kGone}, {L"B.dll\\x.txt", "viejo"}}, {}),
+    CopyOfBFails("ACopyOfASourceInUseFails", {},
+                 {{Fault::HoldOpen, L"\\\\SRVAPL\\Morvane_Client\\Fix\\B.dll"}}),
+    CopyOfBFails("ACopyOfAFolderFails", {Fix(L"B.dll", kGone), Fix(L"B.dll\\dentro\\x.txt", "x")},
+                 {}),
+    CopyOfBFails("ACopyOfAFolderFailsWithNothingInstalled",
+                 {Fix(L"B.dll", kGone), Fix(L"B.dll\\dentro\\x.txt", "x"), {L"B.dll", kGone}}, {}),
+    CopyOfBFails("ACopyFromAShareGoneAfterTheFirstCopyFails", {},
+                 {{Fault::Vanish, L"\\\\SRVAPL\\Morvane_Client"}}),
+    // The new B.dll is 5 MB, the disk has 1.4 MB free.
+    CopyOfBFails("ACopyThatFillsTheDiskFails",
+                 {Fix(L"B.dll", Bytes(5 << 20, 7)), {L"B.dll", Bytes(1 << 20, 13)}},
+                 {{Fault::SmallDisk, L""}}),
+};
+
+class Launcher : public testing::TestWithParam<Case> {};
+
+TEST_P(Launcher, Run) {
+    Check(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, Launcher, testing::ValuesIn(kCases),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+} // namespace
