@@ -37,39 +37,14 @@ const auto* const registration = testing::AddGlobalTestEnvironment(new Component
 constexpr const wchar_t* kSettingsKey = L"Software\\Brenvask\\Morvane Pro";
 
 void SetRegistry(const std::wstring& sName, DWORD dwType, const void* data, std::size_t size) {
-    HKEY key = nullptr;
+    KV_Api::UniqueKey key;
     ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
-                              nullptr, &key, nullptr),
+                              nullptr, key.Put(), nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExW(key, sName.c_str(), 0, dwType, static_cast<const BYTE*>(data),
+    EXPECT_EQ(RegSetValueExW(key.Get(), sName.c_str(), 0, dwType, static_cast<const BYTE*>(data),
                              static_cast<DWORD>(size)),
               ERROR_SUCCESS);
-    RegCloseKey(key);
 }
-
-// The bench's wait-dialog journal hooked into the launcher's thread for one run.
-class JournalHook {
-public:
-    JournalHook() : m_dll(LoadLibraryW((BuildFolder() / L"KV_WaitJournal.dll").c_str())) {}
-    JournalHook(const JournalHook&) = delete;
-    JournalHook& operator=(const JournalHook&) = delete;
-    ~JournalHook() {
-        if (m_hook != nullptr) {
-            UnhookWindowsHookEx(m_hook);
-        }
-        FreeLibrary(m_dll);
-    }
-    void Attach(DWORD dwThreadId) {
-        auto* proc = reinterpret_cast<HOOKPROC>(
-            reinterpret_cast<void*>(GetProcAddress(m_dll, "WaitJournalCbt")));
-        m_hook = proc != nullptr ? SetWindowsHookExW(WH_CBT, proc, m_dll, dwThreadId) : nullptr;
-        EXPECT_NE(m_hook, nullptr) << "the wait-dialog journal could not hook the launcher";
-    }
-
-private:
-    HMODULE m_dll;
-    HHOOK m_hook = nullptr;
-};
 
 class Layout {
 public:
@@ -279,10 +254,19 @@ void Check(const Case& scenario) {
         }
         return std::ranges::count(box.buttons, IDNO) != 0 ? IDNO : IDOK;
     };
-    JournalHook journal;
-    const auto run = KV_Bench::RunAnswering((layout.App() / L"KV_ZudIvi.exe").wstring(),
-                                            scenario.sArguments, answer, 60000,
-                                            [&](DWORD dwThreadId) { journal.Attach(dwThreadId); });
+    // The bench's journal, hooked into the launcher's thread, writes down
+    // every wait dialog as it goes, however briefly it was up.
+    const KV_Api::Unique<HMODULE, &FreeLibrary> journal(
+        LoadLibraryW((BuildFolder() / L"KV_WaitJournal.dll").c_str()));
+    const auto cbt = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(journal.Get(), "WaitJournalCbt")));
+    KV_Api::Unique<HHOOK, &UnhookWindowsHookEx> hook;
+    const auto run = KV_Bench::RunAnswering(
+        (layout.App() / L"KV_ZudIvi.exe").wstring(), scenario.sArguments, answer, 60000,
+        [&](DWORD dwThreadId) {
+            hook.Reset(SetWindowsHookExW(WH_CBT, cbt, journal.Get(), dwThreadId));
+            EXPECT_TRUE(hook) << "the wait-dialog journal could not hook the launcher";
+        });
     EXPECT_TRUE(run.bEnded) << "the launcher was still running at the time limit";
     EXPECT_TRUE(run.bStartedEnded) << "programs it started were still running";
 
