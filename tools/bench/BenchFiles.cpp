@@ -194,8 +194,9 @@ bool StartLinux(const wchar_t* sProgram, std::wstring sCommandLine) {
     return true;
 }
 
-} // namespace
-
+// Makes a file or folder immutable on the Linux side (chattr +i), or writable
+// again. Wine runs as the Linux user, often root, whom no permission stops;
+// an immutable folder refuses even root. False when it failed.
 bool SetImmutable(const std::wstring& sPath, bool bOn) {
     const std::wstring sUnix = UnixPath(sPath);
     if (sUnix.empty() || !StartLinux(L"Z:\\usr\\bin\\chattr",
@@ -213,8 +214,6 @@ bool SetImmutable(const std::wstring& sPath, bool bOn) {
     }
     return false;
 }
-
-namespace {
 
 // Mounts a small tmpfs over a folder, its files copied onto it, or unmounts
 // it; writes "ok" or what went wrong to the status file when done.

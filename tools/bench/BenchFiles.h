@@ -26,12 +26,9 @@ void AppendUtf8Line(const std::wstring& sPath, std::wstring_view sLine);
 std::vector<std::wstring> ReadUtf8Lines(const std::wstring& sPath);
 std::vector<std::wstring> SplitTabs(const std::wstring& sLine);
 
-// Makes a file or folder immutable on the Linux side (chattr +i), or writable
-// again. Wine runs as the Linux user, often root, whom no permission stops;
-// an immutable folder refuses even root. Wine only; false when it failed.
-bool SetImmutable(const std::wstring& sPath, bool bOn);
-
-// Holds a path immutable for its own lifetime.
+// Holds a path immutable for its own lifetime (chattr +i on the Linux side):
+// Wine runs as the Linux user, often root, whom no permission stops, but an
+// immutable folder refuses even root. Wine only.
 class ImmutableGuard {
 public:
     explicit ImmutableGuard(std::wstring sPath);

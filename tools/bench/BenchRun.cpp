@@ -99,15 +99,6 @@ std::string Describe(const DialogSeen& dialog) {
     return line;
 }
 
-std::string DescribeAll(const std::vector<DialogSeen>& dialogs) {
-    std::string text;
-    for (const auto& dialog : dialogs) {
-        text += Describe(dialog);
-        text += '\n';
-    }
-    return text;
-}
-
 HRESULT CallDllEntry(const std::wstring& sDll, const char* sEntry) {
     const HMODULE module = LoadLibraryW(sDll.c_str());
     if (module == nullptr) {
@@ -119,6 +110,8 @@ HRESULT CallDllEntry(const std::wstring& sDll, const char* sEntry) {
     FreeLibrary(module);
     return hr;
 }
+
+namespace {
 
 HWND FindDialogOf(DWORD dwProcessId) {
     Search search{dwProcessId, nullptr};
@@ -139,6 +132,8 @@ void Press(HWND hwnd, int iButton) {
     PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(iButton, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(hwnd, iButton)));
 }
+
+} // namespace
 
 DialogSeen AnswerNextDialog(DWORD dwProcessId, int iButton, DWORD dwLimitMs) {
     const DWORD start = GetTickCount();

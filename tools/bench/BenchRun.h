@@ -24,17 +24,9 @@ struct DialogSeen {
 // A readable one-line form, UTF-8, for test messages and the demo's output.
 std::string Describe(const DialogSeen& dialog);
 
-// Every dialog of a run, one Describe line each.
-std::string DescribeAll(const std::vector<DialogSeen>& dialogs);
-
 // Loads the DLL, calls its entry (DllRegisterServer, DllUnregisterServer) and
 // unloads it.
 HRESULT CallDllEntry(const std::wstring& sDll, const char* sEntry);
-
-// The first visible top-level dialog window ("#32770") of a process.
-HWND FindDialogOf(DWORD dwProcessId);
-DialogSeen Inspect(HWND hwnd);
-void Press(HWND hwnd, int iButton);
 
 // Waits up to dwLimitMs for a dialog of the process, reads it and presses the
 // button; an empty DialogSeen (no hwnd) when none came.
