@@ -145,7 +145,6 @@ protected:
 TEST_F(KV_RegTest, ValuesAreReadByTheirStoredTypeOrGiveTheDefault) {
     SetEnvironmentVariableW(L"KVRT", L"C:\\Kv Dir");
     const std::tuple<DWORD, std::string_view, KV_Variant> cases[] = {
-        {REG_SZ, "abc\0"sv, L"abc"},
         {REG_SZ, std::string_view("abc!", 3), L"abc"}, // no terminator: all kept
         {REG_SZ, "", L""},
         {REG_EXPAND_SZ, "", L""},
@@ -221,8 +220,6 @@ TEST_F(KV_RegTest, WritesStoreWhatTheValueTypeSays) {
     const std::tuple<std::int32_t, KV_Variant, const char*> cases[] = {
         {kRegSz, L"%%", "1:%%<0>"},
         {kRegExpandSz, L"100%", "1:100%<0>"},
-        {kRegSz, L"", "1:<0>"},
-        {kRegSz, L"%A%", "2:%A%<0>"},
         {kRegExpandSz, L"%TEMP%\\x", "2:%TEMP%\\x<0>"},
         {kRegSz, std::int16_t{-7}, "1:-7<0>"},
         {kRegExpandSz, KV_Variant(), "1:<0>"},
@@ -252,7 +249,6 @@ TEST_F(KV_RegTest, WhatCannotBeDoneRaisesAndWritesNothing) {
          {"empty as big-endian", set(kRegDwordBigEndian, KV_Variant()), kSetFailed, sSet + L"'"},
          {"bytes as dword", set(kRegDword, Bytes{1, 2, 3}), kSetFailed, sSet + L"01 02 03'"},
          {"bytes as text", set(kRegSz, Bytes{0xAB, 0x0C}), kSetFailed, sSet + L"AB 0C'"},
-         {"no bytes as text", set(kRegExpandSz, Bytes{}), kSetFailed, sSet + L"'"},
          {"link", set(kRegLink, L"x"), kSetFailed, sSet + L"x'"},
          {"multi-string", set(kRegMultiSz, L"a"), kSetFailed, sSet + L"a'"},
          {"type 11", set(11, std::int16_t{3}), kSetFailed, sSet + L"3'"},
@@ -283,7 +279,6 @@ TEST_F(KV_RegTest, KeysAndValuesAreMadeListedAndDeleted) {
     EXPECT_EQ(List(reg, true), Names{});
     EXPECT_TRUE(reg.CreateKey());
     EXPECT_TRUE(reg.KeyExists());
-    EXPECT_EQ(List(reg), Names{});
     Put("V", REG_SZ, "keep\0"sv, kKey + "\\A\\B\\C");
     EXPECT_TRUE(reg.CreateKey()); // already there: changes nothing
     EXPECT_EQ(Dump(kHklm), "A{B{C{V=1:keep<0>;}}}");
