@@ -169,8 +169,9 @@ TEST_F(KV_RegTest, ValuesAreReadByTheirStoredTypeOrGiveTheDefault) {
     }
     SetEnvironmentVariableW(L"KVRT", nullptr);
 
-    // A missing value, or key, gives the default as it is and keeps the type;
-    // the key is not made.
+    // A new object points nowhere. A missing value, or key, gives the default
+    // as it is and keeps the type; the key is not made.
+    EXPECT_EQ(StateOf(KV_Reg()), State(0, L"", L"", kRegNone));
     KV_Reg missing = At(L"", L"Missing");
     EXPECT_EQ(missing.Value(), KV_Variant());
     EXPECT_EQ(missing.ValueType(), kRegNone);
@@ -257,9 +258,8 @@ TEST_F(KV_RegTest, WhatCannotBeDoneRaisesAndWritesNothing) {
          {"text as binary", set(kRegBinary, L"01"), 26001, sBinary, L"KV_ZudIviPrj"},
          {"long as binary", set(kRegBinary, 1), 26001, sBinary, L"KV_ZudIviPrj"},
          {"empty as binary", set(kRegBinary, KV_Variant()), 26001, sBinary, L"KV_ZudIviPrj"},
-         {"SetValue, root 0", [] { At(L"", L"", kRegNone, 0).SetValue(5); }, 26001,
-          L"Failed to set registry value Key: '0',Section: '" + kSection +
-              L"',Key: '' to value: '5'"},
+         {"SetValue, a new object", [] { KV_Reg().SetValue(5); }, 26001,
+          L"Failed to set registry value Key: '0',Section: '',Key: '' to value: '5'"},
          {"CreateKey, root 0", [] { At(L"", L"", kRegNone, 0).CreateKey(); }, 26001,
           L"Failed to create registry Key: '" + kSection},
          {"DeleteKey, no key", [] { At(L"\\Gone").DeleteKey(); }, 26001,
