@@ -1,5 +1,5 @@
-// KV_Reg against the registry of the Wine prefix, under keys each test makes
-// and removes. Raw data goes in and comes out through the narrow registry
+// KV_Reg against the registry of the Wine prefix, under keys the tests make
+// and remove. Raw data goes in and comes out through the narrow registry
 // functions directly, so what the class stores is checked byte by byte.
 #include "KV_Error.h"
 #include "KV_Reg.h"
@@ -8,10 +8,7 @@
 
 #include <windows.h>
 
-#include <filesystem>
 #include <functional>
-#include <optional>
-#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -29,70 +26,71 @@ namespace {
 
 const HKEY kHklm = HKEY_LOCAL_MACHINE;
 const HKEY kHkcr = HKEY_CLASSES_ROOT;
+const std::string kKey = "Software\\KV_RegTest";
+const std::wstring kSection = L"Software\\KV_RegTest";
+const std::wstring kClass = L"KvRegTest.Doc";
+const std::string kLongClass = "KvRegTest.Doc" + std::string(237, 'x'); // 250 characters
+constexpr std::int32_t kSetFailed = -2147194455;
+constexpr std::int32_t kNoClass = -2147194451;
+using Bytes = KV_Variant::Bytes;
 using Names = std::vector<std::wstring>;
 
-// The test's own names are ASCII.
-std::wstring Wide(const std::string& sAscii) {
-    return std::wstring(sAscii.begin(), sAscii.end());
-}
-
-std::wstring ErrorSource() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::filesystem::path(path).stem().wstring() + L".cRegistry";
-}
-
-struct Raw {
-    DWORD type;
-    std::string data;
-    bool operator==(const Raw&) const = default;
+struct Key {
+    HKEY h = nullptr;
+    ~Key() { RegCloseKey(h); }
 };
-void PrintTo(const Raw& raw, std::ostream* os) {
-    *os << "type " << raw.type << ' ' << testing::PrintToString(raw.data);
-}
-Raw Text(const std::string& sText, DWORD type = REG_SZ) {
-    return Raw{type, sText + '\0'};
-}
 
 // RegSetValueExA counts a missing terminator in when the byte after the data
 // is a zero, as Windows does: unterminated text is given as a view into a
 // longer buffer.
-void PutAt(HKEY root, const std::string& sKey, const char* name, DWORD type,
-           std::string_view data) {
-    HKEY h = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(root, sKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr),
+void Put(const char* name, DWORD type, std::string_view data, const std::string& sKey = kKey,
+         HKEY root = kHklm) {
+    ASSERT_EQ(RegSetKeyValueA(root, sKey.c_str(), name, type, data.data(),
+                              static_cast<DWORD>(data.size())),
               ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(h, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                             static_cast<DWORD>(data.size())),
-              ERROR_SUCCESS);
-    RegCloseKey(h);
 }
 
-std::optional<Raw> StoredAt(HKEY root, const std::string& sKey, const char* name) {
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(root, sKey.c_str(), 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS) {
-        return std::nullopt;
+// Bytes outside printable ASCII as "<decimal>".
+std::string Shown(std::string_view bytes) {
+    std::string s;
+    for (const unsigned char b : bytes) {
+        s += b >= ' ' && b <= '~' ? std::string(1, static_cast<char>(b))
+                                  : '<' + std::to_string(b) + '>';
     }
-    Raw raw{0, {}};
-    DWORD size = 0;
-    LSTATUS status = RegQueryValueExA(h, name, nullptr, &raw.type, nullptr, &size);
-    raw.data.resize(size);
-    if (status == ERROR_SUCCESS) {
-        status = RegQueryValueExA(h, name, nullptr, &raw.type,
-                                  reinterpret_cast<BYTE*>(raw.data.data()), &size);
-    }
-    RegCloseKey(h);
-    raw.data.resize(size);
-    return status == ERROR_SUCCESS ? std::optional<Raw>(raw) : std::nullopt;
+    return s;
 }
 
-bool Exists(HKEY root, const std::string& sKey) {
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(root, sKey.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) {
-        return false;
+// A key's values as "name=type:data;", then its sub-keys as "name{...}";
+// "-" when there is no key.
+std::string Dump(HKEY root, const std::string& sKey = kKey) {
+    Key key;
+    if (RegOpenKeyExA(root, sKey.c_str(), 0, KEY_READ, &key.h) != ERROR_SUCCESS) {
+        return "-";
     }
-    RegCloseKey(h);
-    return true;
+    std::string s;
+    char name[1024];
+    char data[1024];
+    DWORD type = 0;
+    for (DWORD i = 0, length = 1024, size = 1024;
+         RegEnumValueA(key.h, i++, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                       &size) == ERROR_SUCCESS;
+         length = size = 1024) {
+        s += Shown({name, length}) + '=' + std::to_string(type) + ':' + Shown({data, size}) + ';';
+    }
+    for (DWORD i = 0; RegEnumKeyA(key.h, i++, name, sizeof name) == ERROR_SUCCESS;) {
+        s += Shown(name) + '{' + Dump(key.h, name) + '}';
+    }
+    return s;
+}
+
+KV_Reg At(const std::wstring& sSub, const std::wstring& sValue = L"", std::int32_t lType = kRegNone,
+          std::int32_t lRoot = kRegLocalMachine) {
+    KV_Reg reg;
+    reg.SetClassKey(lRoot);
+    reg.SetSectionKey(kSection + sSub);
+    reg.SetValueKey(sValue);
+    reg.SetValueType(lType);
+    return reg;
 }
 
 using State = std::tuple<std::int32_t, std::wstring, std::wstring, std::int32_t>;
@@ -111,582 +109,341 @@ Names List(const KV_Reg& reg, bool bSections = false) {
     return names;
 }
 
-template <class F>
-testing::AssertionResult Raises(F&& call, std::int32_t lNumber, const std::wstring& sDescription,
-                                const std::wstring& sSource = ErrorSource()) {
-    try {
-        call();
-    } catch (const KV_Error& e) {
-        if (e.Number() == lNumber && e.Description() == sDescription && e.Source() == sSource) {
-            return testing::AssertionSuccess();
+// Calls that must each raise exactly this error.
+struct Refusal {
+    const char* what;
+    std::function<void()> call;
+    std::int32_t number;
+    std::wstring description;
+    std::wstring source = L"win_tests.cRegistry";
+};
+void ExpectRefused(const std::vector<Refusal>& rows) {
+    for (const Refusal& row : rows) {
+        SCOPED_TRACE(row.what);
+        try {
+            row.call();
+            ADD_FAILURE() << "raised nothing";
+        } catch (const KV_Error& e) {
+            EXPECT_EQ(std::tuple(e.Number(), e.Source(), e.Description()),
+                      std::tuple(row.number, row.source, row.description));
         }
-        return testing::AssertionFailure()
-               << "raised " << e.Number() << " from " << e.Source() << ": " << e.Description();
     }
-    return testing::AssertionFailure() << "raised nothing";
 }
 
 class KV_RegTest : public testing::Test {
 protected:
-    void SetUp() override {
-        const std::string sName = testing::UnitTest::GetInstance()->current_test_info()->name();
-        m_key = "Software\\KV_RegTest\\" + sName;
-        m_class = "KV_RegTest." + sName;
-        m_ext = "kvrt" + sName;
-        m_section = Wide(m_key);
-        TearDown(); // what an interrupted run left
-    }
+    void SetUp() override { TearDown(); } // what an interrupted run left
     void TearDown() override {
-        RegDeleteTreeA(kHklm, m_key.c_str());
-        RegDeleteKeyA(kHklm, "Software\\KV_RegTest"); // goes once no test's key is left
-        for (const std::string& sKey : {m_class, "." + m_ext, LongClass()}) {
+        RegDeleteTreeA(kHklm, kKey.c_str());
+        for (const std::string& sKey : {"KvRegTest.Doc"s, ".kvrt"s, kLongClass}) {
             RegDeleteTreeA(kHkcr, sKey.c_str());
             RegDeleteTreeA(kHklm, ("SOFTWARE\\Classes\\" + sKey).c_str());
         }
     }
-    // A class name of 250 characters.
-    std::string LongClass() const { return m_class + std::string(250 - m_class.size(), 'x'); }
-    std::string Path(const std::string& sSub) const { return m_key + "\\" + sSub; }
-    KV_Reg At(const std::string& sSub = "", const std::wstring& sValue = L"") const {
-        KV_Reg reg;
-        reg.SetClassKey(kRegLocalMachine);
-        reg.SetSectionKey(Wide(sSub.empty() ? m_key : Path(sSub)));
-        reg.SetValueKey(sValue);
-        return reg;
-    }
-    void Put(const char* name, DWORD type, std::string_view data) const {
-        PutAt(kHklm, m_key, name, type, data);
-    }
-    std::optional<Raw> Stored(const char* name) const { return StoredAt(kHklm, m_key, name); }
-    // The unnamed value of a class key under each of the two class roots.
-    std::vector<std::optional<Raw>> InClasses(const std::string& sKey) const {
-        return {StoredAt(kHkcr, sKey, ""), StoredAt(kHklm, "SOFTWARE\\Classes\\" + sKey, "")};
-    }
-    static std::vector<std::optional<Raw>> Both(const std::optional<Raw>& raw) {
-        return {raw, raw};
-    }
-
-    std::string m_key;
-    std::string m_class;
-    std::string m_ext;
-    std::wstring m_section;
 };
 
-TEST_F(KV_RegTest, ANewObjectFindsNothingAndCannotWrite) {
-    KV_Reg reg;
-    EXPECT_EQ(StateOf(reg), State(0, L"", L"", kRegNone));
-    EXPECT_TRUE(reg.Default().IsEmpty());
-    EXPECT_FALSE(reg.KeyExists());
-    EXPECT_EQ(reg.Value(), KV_Variant());
-    EXPECT_TRUE(Raises([&] { reg.SetValue(5); }, 26001,
-                       L"Failed to set registry value Key: '0',Section: '',Key: '' to value: '5'"));
-
-    // Root 0 with a path is no key either.
-    reg.SetSectionKey(m_section);
-    EXPECT_FALSE(reg.KeyExists());
-    EXPECT_TRUE(
-        Raises([&] { reg.CreateKey(); }, 26001, L"Failed to create registry Key: '" + m_section));
-    EXPECT_EQ(List(reg, true), Names{});
-    EXPECT_EQ(List(reg), Names{});
-    EXPECT_EQ(StateOf(reg), State(0, m_section, L"", kRegNone));
-    EXPECT_FALSE(Exists(kHklm, m_key));
-}
-
-TEST_F(KV_RegTest, ValuesReadByTheirStoredType) {
-    SetEnvironmentVariableW(L"KV_REGTEST_DIR", L"C:\\Kv Dir");
-    const struct {
-        const char* name;
-        DWORD type;
-        std::string_view data;
-        KV_Variant value;
-    } cases[] = {{"Sz", REG_SZ, "abc\0"sv, L"abc"},
-                 {"Bare", REG_SZ, std::string_view("abc!", 3), L"abc"}, // no terminator: all kept
-                 {"Empty", REG_SZ, "\0"sv, L""},
-                 {"ZeroSz", REG_SZ, "", L""},
-                 {"ZeroExpand", REG_EXPAND_SZ, "", L""},
-                 {"ZeroMulti", REG_MULTI_SZ, "", L""},
-                 {"Multi", REG_MULTI_SZ, "a\0b\0\0"sv, L"a\0b\0"s},
-                 {"BareMulti", REG_MULTI_SZ, std::string_view("a\0b!", 3), L"a\0b"s},
-                 {"Expand", REG_EXPAND_SZ, "%KV_REGTEST_DIR%\\x;%KV_REGTEST_NONE%\0"sv,
-                  L"C:\\Kv Dir\\x;%KV_REGTEST_NONE%"},
-                 {"Plain", REG_SZ, "%KV_REGTEST_DIR%\0"sv, L"%KV_REGTEST_DIR%"},
-                 {"Dword", REG_DWORD, "\xFE\xFF\xFF\xFF"sv, std::int32_t{-2}},
-                 {"Short", REG_DWORD, "\x02\x01"sv, std::int32_t{258}}, // zero-padded
-                 {"NoDword", REG_DWORD, "", std::int32_t{0}},
-                 {"Big", REG_DWORD_BIG_ENDIAN, "\x00\x00\x01\x02"sv, std::int32_t{258}},
-                 {"Bin", REG_BINARY, "\x01\x00\xFF"sv, KV_Variant::Bytes{1, 0, 255}},
-                 {"NoBytes", REG_BINARY, "", KV_Variant::Bytes{}},
-                 {"None", REG_NONE, "\x07"sv, KV_Variant::Bytes{7}},
-                 {"Link", REG_LINK, "A\0"sv, KV_Variant::Bytes{'A', 0}},
-                 {"Qword", 11, "\x01\x02\x03\x04\x05\x06\x07\x08"sv,
-                  KV_Variant::Bytes{1, 2, 3, 4, 5, 6, 7, 8}}};
-    for (const auto& c : cases) {
-        Put(c.name, c.type, c.data);
-        KV_Reg reg = At("", Wide(c.name));
+TEST_F(KV_RegTest, ValuesAreReadByTheirStoredTypeOrGiveTheDefault) {
+    SetEnvironmentVariableW(L"KVRT", L"C:\\Kv Dir");
+    const std::tuple<DWORD, std::string_view, KV_Variant> cases[] = {
+        {REG_SZ, std::string_view("abc!", 3), L"abc"}, // no terminator: all kept
+        {REG_SZ, "", L""},
+        {REG_EXPAND_SZ, "", L""},
+        {REG_MULTI_SZ, "a\0b\0\0"sv, L"a\0b\0"s},
+        {REG_EXPAND_SZ, "%KVRT%\\x;%KVRT_NONE%\0"sv, L"C:\\Kv Dir\\x;%KVRT_NONE%"},
+        {REG_SZ, "%KVRT%\0"sv, L"%KVRT%"},
+        {REG_DWORD, "\xFE\xFF\xFF\xFF"sv, std::int32_t{-2}},
+        {REG_DWORD, "\x02\x01"sv, std::int32_t{258}}, // zero-padded
+        {REG_DWORD_BIG_ENDIAN, "\x00\x00\x01\x02"sv, std::int32_t{258}},
+        {REG_BINARY, "\x01\x00\xFF"sv, Bytes{1, 0, 255}},
+        {REG_BINARY, "", Bytes{}},
+        {REG_NONE, "\x07"sv, Bytes{7}},
+        {REG_LINK, "A\0"sv, Bytes{'A', 0}},
+        {11, "\x01\x02\x03\x04\x05\x06\x07\x08"sv, Bytes{1, 2, 3, 4, 5, 6, 7, 8}}};
+    for (const auto& [type, data, value] : cases) {
+        SCOPED_TRACE(testing::Message() << type << ' ' << testing::PrintToString(data));
+        Put("V", type, data);
+        KV_Reg reg = At(L"", L"V", kRegBinary);
         reg.SetDefault(L"default");
-        reg.SetValueType(kRegBinary);
-        EXPECT_EQ(reg.Value(), c.value) << c.name;
-        EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, m_section, Wide(c.name),
-                                      static_cast<std::int32_t>(c.type)));
+        EXPECT_EQ(reg.Value(), value);
+        EXPECT_EQ(reg.ValueType(), static_cast<std::int32_t>(type));
     }
-    SetEnvironmentVariableW(L"KV_REGTEST_DIR", nullptr);
+    SetEnvironmentVariableW(L"KVRT", nullptr);
 
-    // Written back as read: big-endian goes back in the machine's order.
-    KV_Reg big = At("", L"Big");
-    big.SetValue(big.Value());
-    EXPECT_EQ(Stored("Big"), (Raw{REG_DWORD, "\x02\x01\x00\x00"s}));
-    EXPECT_EQ(big.ValueType(), kRegDwordBigEndian);
-    KV_Reg bin = At("", L"Bin");
-    bin.SetValue(bin.Value());
-    EXPECT_EQ(Stored("Bin"), (Raw{REG_BINARY, "\x01\x00\xFF"s}));
-}
-
-TEST_F(KV_RegTest, SwapEndianAndExpandEnvStr) {
-    EXPECT_EQ(KV_Reg::SwapEndian(0x01020304), 0x04030201);
-    EXPECT_EQ(KV_Reg::SwapEndian(0x00000102), 0x02010000);
-    EXPECT_EQ(KV_Reg::SwapEndian(0x000000FF), static_cast<std::int32_t>(0xFF000000u));
-    EXPECT_EQ(KV_Reg::SwapEndian(INT32_MIN), 0x80);
-    EXPECT_EQ(KV_Reg::SwapEndian(-1), -1);
-
-    const std::wstring sLong(5000, L'v');
-    SetEnvironmentVariableW(L"KV_REGTEST_DIR", sLong.c_str());
-    EXPECT_EQ(KV_Reg::ExpandEnvStr(L"<%KV_REGTEST_DIR%>"), L"<" + sLong + L">");
-
-    // A text or an expansion beyond the platform's 32,766 characters is error
-    // 5, neither a crash nor a cut text; so is a value read of such a text.
-    const std::wstring sTooLong = L"Environment references can't be expanded in a text, or into "
-                                  L"a text, of more than 32766 characters";
-    const std::wstring sVariable = L"%KV_REGTEST_DIR%";
-    std::wstring sSevenTimes;
-    for (int i = 0; i < 7; ++i) {
-        sSevenTimes += sVariable; // 35,000 characters expanded
-    }
-    for (const std::wstring& sText : {std::wstring(40000, L'x'), std::wstring(32767, L'x'),
-                                      sVariable + std::wstring(27767, L'x'), sSevenTimes}) {
-        SCOPED_TRACE(sText.size());
-        EXPECT_TRUE(Raises([&] { KV_Reg::ExpandEnvStr(sText); }, 5, sTooLong));
-    }
-    EXPECT_EQ(KV_Reg::ExpandEnvStr(sVariable + std::wstring(27766, L'x')).size(), 32766u);
-    EXPECT_EQ(KV_Reg::ExpandEnvStr(std::wstring(32766, L'x')).size(), 32766u);
-    SetEnvironmentVariableW(L"KV_REGTEST_DIR", nullptr);
-    Put("Long", REG_EXPAND_SZ, std::string(40000, 'x') + '\0');
-    KV_Reg reg = At("", L"Long");
-    EXPECT_TRUE(Raises([&] { reg.Value(); }, 5, sTooLong));
-    EXPECT_EQ(reg.ValueType(), kRegExpandSz);
-}
-
-TEST_F(KV_RegTest, AMissingValueGivesTheDefaultExactlyAndKeepsTheType) {
-    Put("Here", REG_DWORD, "\x01\x00\x00\x00"sv);
-    KV_Reg reg = At("", L"Missing");
-    EXPECT_EQ(reg.Value(), KV_Variant());
-    EXPECT_EQ(reg.ValueType(), kRegNone);
-    for (const KV_Variant& d : {KV_Variant(std::int16_t{-3}), KV_Variant(std::int32_t{-3}),
-                                KV_Variant(L"x"), KV_Variant(KV_Variant::Bytes{9, 8})}) {
-        reg.SetDefault(d);
-        reg.SetValueType(kRegMultiSz);
-        EXPECT_EQ(reg.Value(), d);
-        EXPECT_EQ(reg.ValueType(), kRegMultiSz);
-    }
-    reg.SetValueKey(L"Here"); // the type of the last value read stays
-    EXPECT_EQ(reg.Value(), KV_Variant(std::int32_t{1}));
-    reg.SetValueKey(L"Missing");
-    EXPECT_EQ(reg.Value(), KV_Variant(KV_Variant::Bytes{9, 8}));
-    EXPECT_EQ(reg.ValueType(), kRegDword);
+    // A new object points nowhere. A missing value, or key, gives the default
+    // as it is and keeps the type; the key is not made.
+    EXPECT_EQ(StateOf(KV_Reg()), State(0, L"", L"", kRegNone));
+    KV_Reg missing = At(L"", L"Missing");
+    EXPECT_EQ(missing.Value(), KV_Variant());
+    EXPECT_EQ(missing.ValueType(), kRegNone);
+    KV_Reg noKey = At(L"\\NoKey", L"V", kRegMultiSz);
+    noKey.SetDefault(std::int16_t{-3});
+    EXPECT_EQ(noKey.Value(), KV_Variant(std::int16_t{-3}));
+    EXPECT_EQ(noKey.ValueType(), kRegMultiSz);
+    EXPECT_EQ(Dump(kHklm, kKey + "\\NoKey"), "-");
 
     // The performance data never tells its size: a few reads, then the
-    // platform's message, rather than reading on for ever.
+    // platform's message (Wine's text), rather than reading on for ever.
     KV_Reg perf;
     perf.SetClassKey(kRegPerformanceData);
     perf.SetValueKey(L"Global");
-    EXPECT_TRUE(Raises([&] { perf.Value(); }, HRESULT_FROM_WIN32(ERROR_MORE_DATA),
-                       L"More data available.")); // Wine's text
+    ExpectRefused({{"performance data", [&] { perf.Value(); }, HRESULT_FROM_WIN32(ERROR_MORE_DATA),
+                    L"More data available."}});
+}
 
-    KV_Reg noKey = At("NoSuchKey", L"Here");
-    noKey.SetDefault(std::int32_t{7});
-    EXPECT_FALSE(noKey.KeyExists());
-    EXPECT_EQ(noKey.Value(), KV_Variant(std::int32_t{7}));
-    EXPECT_EQ(StateOf(noKey), State(kRegLocalMachine, Wide(Path("NoSuchKey")), L"Here", kRegNone));
-    EXPECT_FALSE(Exists(kHklm, Path("NoSuchKey")));
+TEST_F(KV_RegTest, SwapEndianAndExpandEnvStrWithinThePlatformsLimits) {
+    EXPECT_EQ(KV_Reg::SwapEndian(0x01020304), 0x04030201);
+    EXPECT_EQ(KV_Reg::SwapEndian(0x000000FF), -0x01000000);
+    EXPECT_EQ(KV_Reg::SwapEndian(INT32_MIN), 0x80);
+
+    // Up to the platform's 32,766 characters a text and its expansion come
+    // whole; beyond, error 5, neither a crash nor a cut text, and so for a
+    // value read of such a text.
+    const std::wstring sLong(5000, L'v');
+    SetEnvironmentVariableW(L"KVRT", sLong.c_str());
+    EXPECT_EQ(KV_Reg::ExpandEnvStr(L"%KVRT%" + std::wstring(27766, L'x')),
+              sLong + std::wstring(27766, L'x'));
+    EXPECT_EQ(KV_Reg::ExpandEnvStr(std::wstring(32766, L'x')), std::wstring(32766, L'x'));
+    Put("Long", REG_EXPAND_SZ, std::string(40000, 'x') + '\0');
+    KV_Reg reg = At(L"", L"Long");
+    const auto expand = [](std::wstring sText) { return [=] { KV_Reg::ExpandEnvStr(sText); }; };
+    const std::wstring sTooLong = L"Environment references can't be expanded in a text, or into "
+                                  L"a text, of more than 32766 characters";
+    ExpectRefused({{"40,000", expand(std::wstring(40000, L'x')), 5, sTooLong},
+                   {"32,767", expand(std::wstring(32767, L'x')), 5, sTooLong},
+                   {"32,767 expanded", expand(L"%KVRT%" + std::wstring(27767, L'x')), 5, sTooLong},
+                   {"35,000 expanded", expand(L"%KVRT%" + std::wstring(30000, L'x')), 5, sTooLong},
+                   {"a value of 40,000", [&] { reg.Value(); }, 5, sTooLong}});
+    EXPECT_EQ(reg.ValueType(), kRegExpandSz);
+    SetEnvironmentVariableW(L"KVRT", nullptr);
 }
 
 TEST_F(KV_RegTest, WritesStoreWhatTheValueTypeSays) {
-    const struct {
-        std::string text;
-        DWORD stored;
-    } texts[] = {{"%%", REG_SZ}, {"100%", REG_SZ},       {"a%b", REG_SZ},
-                 {"", REG_SZ},   {"%A%", REG_EXPAND_SZ}, {"%TEMP%\\x", REG_EXPAND_SZ}};
-    for (std::int32_t type : {kRegSz, kRegExpandSz}) {
-        for (const auto& c : texts) {
-            KV_Reg reg = At("Sub", L"T"); // made by the write
-            reg.SetValueType(type);
-            reg.SetValue(Wide(c.text));
-            EXPECT_EQ(StoredAt(kHklm, Path("Sub"), "T"), Text(c.text, c.stored)) << c.text;
-            EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, Wide(Path("Sub")), L"T", type));
-        }
-    }
-    const struct {
-        std::int32_t type;
-        KV_Variant value;
-        Raw stored;
-    } others[] = {{kRegSz, std::int16_t{-7}, Text("-7")},
-                  {kRegExpandSz, KV_Variant(), Text("")},
-                  {kRegDword, std::int16_t{-2}, {REG_DWORD, "\xFE\xFF\xFF\xFF"s}},
-                  {kRegDwordBigEndian, std::int32_t{0x01020304}, {REG_DWORD, "\x04\x03\x02\x01"s}},
-                  {kRegBinary, KV_Variant::Bytes{1, 2, 3}, {REG_BINARY, "\x01\x02\x03"s}},
-                  {kRegBinary, KV_Variant::Bytes{}, {REG_BINARY, ""}}};
-    for (const auto& c : others) {
-        KV_Reg reg = At("", L"N");
-        reg.SetValueType(c.type);
-        reg.SetValue(c.value);
-        EXPECT_EQ(Stored("N"), c.stored) << c.type;
-        EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, m_section, L"N", c.type));
+    const std::tuple<std::int32_t, KV_Variant, const char*> cases[] = {
+        {kRegSz, L"%%", "1:%%<0>"},
+        {kRegExpandSz, L"100%", "1:100%<0>"},
+        {kRegExpandSz, L"%TEMP%\\x", "2:%TEMP%\\x<0>"},
+        {kRegSz, std::int16_t{-7}, "1:-7<0>"},
+        {kRegExpandSz, KV_Variant(), "1:<0>"},
+        {kRegDword, std::int16_t{-2}, "4:<254><255><255><255>"},
+        {kRegDwordBigEndian, std::int32_t{0x01020304}, "4:<4><3><2><1>"},
+        {kRegBinary, Bytes{1, 2, 3}, "3:<1><2><3>"}};
+    for (const auto& [type, value, stored] : cases) {
+        SCOPED_TRACE(testing::Message() << type << ' ' << testing::PrintToString(value));
+        KV_Reg reg = At(L"\\Sub", L"T", type); // the key is made by the write
+        reg.SetValue(value);
+        EXPECT_EQ(Dump(kHklm), "Sub{T="s + stored + ";}");
+        EXPECT_EQ(reg.ValueType(), type);
     }
 }
 
-TEST_F(KV_RegTest, WhatCannotBeStoredRaisesAndWritesNothing) {
-    const auto failure = [](const std::wstring& sRoot, const std::wstring& sSection,
-                            const std::wstring& sShown) {
-        std::wstring s = L"Failed to set registry value Key: '" + sRoot + L"',Section: '";
-        s += sSection + L"',Key: 'N' to value: '" + sShown + L"'";
-        return s;
-    };
+TEST_F(KV_RegTest, WhatCannotBeDoneRaisesAndWritesNothing) {
     Put("N", REG_SZ, "old\0"sv);
-    const struct {
-        std::int32_t type;
-        KV_Variant value;
-        std::wstring shown;
-    } cases[] = {{kRegDword, L"5", L"5"},
-                 {kRegDwordBigEndian, KV_Variant(), L""},
-                 {kRegDword, KV_Variant::Bytes{1, 2, 3}, L"01 02 03"},
-                 {kRegSz, KV_Variant::Bytes{0xAB, 0x0C}, L"AB 0C"},
-                 {kRegExpandSz, KV_Variant::Bytes{}, L""},
-                 {kRegNone, std::int32_t{5}, L"5"},
-                 {kRegLink, L"x", L"x"},
-                 {kRegMultiSz, L"a", L"a"},
-                 {11, std::int16_t{3}, L"3"}};
-    for (const auto& c : cases) {
-        KV_Reg reg = At("", L"N");
-        reg.SetValueType(c.type);
-        EXPECT_TRUE(Raises([&] { reg.SetValue(c.value); }, -2147194455,
-                           failure(L"-2147483646", m_section, c.shown)))
-            << c.type;
-        EXPECT_EQ(Stored("N"), Text("old")) << c.type;
-        EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, m_section, L"N", c.type));
-    }
-    // The binary type takes nothing but a byte array, and says so without a
-    // description of the class's own.
-    KV_Reg reg = At("", L"N");
-    reg.SetValueType(kRegBinary);
-    for (const KV_Variant& v : {KV_Variant(L"01"), KV_Variant(std::int32_t{1}), KV_Variant()}) {
-        EXPECT_TRUE(Raises([&] { reg.SetValue(v); }, 26001,
-                           L"Application-defined or object-defined error", L"KV_ZudIviPrj"));
-    }
-    EXPECT_EQ(Stored("N"), Text("old"));
-
-    // The key is made before the value is refused.
-    KV_Reg fresh = At("New", L"N");
-    EXPECT_TRUE(Raises([&] { fresh.SetValue(5); }, -2147194455,
-                       failure(L"-2147483646", fresh.SectionKey(), L"5")));
-    EXPECT_TRUE(Exists(kHklm, Path("New")));
-    EXPECT_EQ(StoredAt(kHklm, Path("New"), "N"), std::nullopt);
-    fresh.SetClassKey(kRegClassesRoot);
-    fresh.SetSectionKey(Wide(m_class));
-    EXPECT_TRUE(Raises([&] { fresh.SetValue(5); }, -2147194455,
-                       failure(L"-2147483648", fresh.SectionKey(), L"5")));
-    EXPECT_TRUE(Exists(kHkcr, m_class));
+    const auto set = [](std::int32_t lType, KV_Variant v, const wchar_t* sSub = L"") {
+        return [=] { At(sSub, L"N", lType).SetValue(v); };
+    };
+    const std::wstring sIn = L"-2147483646',Section: '" + kSection;
+    const std::wstring sSet =
+        L"Failed to set registry value Key: '" + sIn + L"',Key: 'N' to value: '";
+    const std::wstring sBinary = L"Application-defined or object-defined error";
+    ExpectRefused(
+        {{"text as dword", set(kRegDword, L"5"), kSetFailed, sSet + L"5'"},
+         {"empty as big-endian", set(kRegDwordBigEndian, KV_Variant()), kSetFailed, sSet + L"'"},
+         {"bytes as dword", set(kRegDword, Bytes{1, 2, 3}), kSetFailed, sSet + L"01 02 03'"},
+         {"bytes as text", set(kRegSz, Bytes{0xAB, 0x0C}), kSetFailed, sSet + L"AB 0C'"},
+         {"link", set(kRegLink, L"x"), kSetFailed, sSet + L"x'"},
+         {"multi-string", set(kRegMultiSz, L"a"), kSetFailed, sSet + L"a'"},
+         {"type 11", set(11, std::int16_t{3}), kSetFailed, sSet + L"3'"},
+         {"type none, a new key", set(kRegNone, 5, L"\\New"), kSetFailed,
+          L"Failed to set registry value Key: '" + sIn + L"\\New',Key: 'N' to value: '5'"},
+         {"text as binary", set(kRegBinary, L"01"), 26001, sBinary, L"KV_ZudIviPrj"},
+         {"long as binary", set(kRegBinary, 1), 26001, sBinary, L"KV_ZudIviPrj"},
+         {"empty as binary", set(kRegBinary, KV_Variant()), 26001, sBinary, L"KV_ZudIviPrj"},
+         {"SetValue, a new object", [] { KV_Reg().SetValue(5); }, 26001,
+          L"Failed to set registry value Key: '0',Section: '',Key: '' to value: '5'"},
+         {"CreateKey, root 0", [] { At(L"", L"", kRegNone, 0).CreateKey(); }, 26001,
+          L"Failed to create registry Key: '" + kSection},
+         {"DeleteKey, no key", [] { At(L"\\Gone").DeleteKey(); }, 26001,
+          L"Failed to delete registry Key: '" + sIn + L"\\Gone"},
+         {"DeleteValue, no key", [] { At(L"\\Gone", L"N").DeleteValue(); }, 26001,
+          L"Failed to open key '" + sIn + L"\\Gone' for delete access"},
+         {"DeleteValue, no value", [] { At(L"", L"Other").DeleteValue(); }, 26001,
+          L"Failed to delete registry Key: '" + sIn + L"',Key: 'Other"}});
+    // The key is made before the value is refused; a key to delete from is not.
+    EXPECT_EQ(Dump(kHklm), "N=1:old<0>;New{}");
 }
 
-TEST_F(KV_RegTest, KeysAreCreatedAndDeletedWithoutTouchingTheState) {
-    KV_Reg reg = At("A\\B\\C", L"V");
-    reg.SetValueType(kRegBinary);
-    const State before = StateOf(reg);
+TEST_F(KV_RegTest, KeysAndValuesAreMadeListedAndDeleted) {
+    KV_Reg reg = At(L"\\A\\B\\C", L"V");
     EXPECT_FALSE(reg.KeyExists());
+    EXPECT_EQ(List(reg), Names{}); // no key: nothing, and no error
+    EXPECT_EQ(List(reg, true), Names{});
     EXPECT_TRUE(reg.CreateKey());
     EXPECT_TRUE(reg.KeyExists());
-    PutAt(kHklm, Path("A\\B\\C"), "V", REG_SZ, "keep\0"sv);
+    Put("V", REG_SZ, "keep\0"sv, kKey + "\\A\\B\\C");
     EXPECT_TRUE(reg.CreateKey()); // already there: changes nothing
-    EXPECT_EQ(StoredAt(kHklm, Path("A\\B\\C"), "V"), Text("keep"));
-    EXPECT_EQ(StateOf(reg), before);
-
+    EXPECT_EQ(Dump(kHklm), "A{B{C{V=1:keep<0>;}}}");
     EXPECT_TRUE(reg.DeleteKey());
-    EXPECT_FALSE(Exists(kHklm, Path("A\\B\\C")));
-    EXPECT_TRUE(Exists(kHklm, Path("A\\B")));
-    const std::wstring sDeleted = L"Failed to delete registry Key: '-2147483646',Section: '";
-    EXPECT_TRUE(Raises([&] { reg.DeleteKey(); }, 26001, sDeleted + reg.SectionKey()));
-    EXPECT_EQ(StateOf(reg), before);
-}
+    EXPECT_EQ(Dump(kHklm), "A{B{}}");
 
-TEST_F(KV_RegTest, DeleteValueRemovesOneValueOrSaysWhatFailed) {
-    KV_Reg reg = At("Missing", L"N");
-    reg.SetValueType(kRegDword);
-    const State before = StateOf(reg);
-    const std::wstring sOpen = L"Failed to open key '-2147483646',Section: '";
-    EXPECT_TRUE(Raises([&] { reg.DeleteValue(); }, 26001,
-                       sOpen + reg.SectionKey() + L"' for delete access"));
-    EXPECT_EQ(StateOf(reg), before);
-    EXPECT_FALSE(Exists(kHklm, Path("Missing")));
-
-    Put("N", REG_SZ, "x\0"sv);
-    Put("", REG_SZ, "unnamed\0"sv);
-    KV_Reg value = At("", L"Other");
-    const std::wstring sDelete =
-        L"Failed to delete registry Key: '-2147483646',Section: '" + m_section;
-    EXPECT_TRUE(Raises([&] { value.DeleteValue(); }, 26001, sDelete + L"',Key: 'Other"));
-    value.SetValueKey(L"N");
-    EXPECT_TRUE(value.DeleteValue());
-    EXPECT_EQ(Stored("N"), std::nullopt);
-    EXPECT_EQ(Stored(""), Text("unnamed"));
-    value.SetValueKey(L"");
-    EXPECT_TRUE(value.DeleteValue());
-    EXPECT_EQ(Stored(""), std::nullopt);
-    EXPECT_TRUE(Raises([&] { value.DeleteValue(); }, 26001, sDelete + L"',Key: '"));
-    EXPECT_EQ(StateOf(value), State(kRegLocalMachine, m_section, L"", kRegNone));
-}
-
-TEST_F(KV_RegTest, EnumerationListsEveryNameAndStartsEmpty) {
-    KV_Reg reg = At();
-    EXPECT_EQ(List(reg), Names{}); // no key
-    EXPECT_EQ(List(reg, true), Names{});
-    reg.CreateKey();
-    EXPECT_EQ(List(reg), Names{}); // empty key
-    EXPECT_EQ(List(reg, true), Names{});
-    Put("", REG_SZ, "d\0"sv);
-    EXPECT_EQ(List(reg), Names{L""});
-
-    // Wine lists values by name, Windows in the order made: these agree.
+    // Wine lists by name, Windows values in the order made: these agree.
+    // Names longer than a key's 255 characters are read whole. Wine's narrow
+    // functions take paths of up to MAX_PATH characters only: the longest key
+    // name is made below an open key.
     const std::string sLongValue = "V3" + std::string(300, 'x');
-    for (const std::string& sName : {"V1"s, "V2"s, sLongValue}) {
-        PutAt(kHklm, Path("Three"), sName.c_str(), REG_DWORD, "\0\0\0\0"sv);
+    for (const std::string& sName : {""s, "V1"s, sLongValue}) {
+        Put(sName.c_str(), REG_DWORD, "\0\0\0\0"sv);
     }
-    EXPECT_EQ(List(At("Three")), (Names{L"V1", L"V2", Wide(sLongValue)}));
+    Key parent;
+    ASSERT_EQ(RegOpenKeyExA(kHklm, kKey.c_str(), 0, KEY_CREATE_SUB_KEY, &parent.h), ERROR_SUCCESS);
+    Put("", REG_SZ, "\0"sv, "S1", parent.h);
+    Put("", REG_SZ, "\0"sv, std::string(255, 'L'), parent.h);
+    const std::wstring sLongName = L"V3" + std::wstring(300, L'x');
+    EXPECT_EQ(List(At(L"")), (Names{L"", L"V1", sLongName}));
+    EXPECT_EQ(List(At(L""), true), (Names{L"A", std::wstring(255, L'L'), L"S1"}));
 
-    // Wine's narrow functions take paths of up to MAX_PATH characters only:
-    // the longest name is made below an open key.
-    const std::string sLongKey(255, 'L');
-    HKEY parent = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(kHklm, m_key.c_str(), 0, KEY_CREATE_SUB_KEY, &parent), ERROR_SUCCESS);
-    for (const std::string& sName : {"S1"s, sLongKey, "S2"s}) {
-        PutAt(parent, sName, "", REG_SZ, "\0"sv);
-    }
-    RegCloseKey(parent);
-    EXPECT_EQ(List(reg, true), (Names{Wide(sLongKey), L"S1", L"S2", L"Three"}));
-    EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, m_section, L"", kRegNone));
+    KV_Reg value = At(L"", L"V1");
+    EXPECT_TRUE(value.DeleteValue());
+    value.SetValueKey(L""); // the unnamed value
+    EXPECT_TRUE(value.DeleteValue());
+    EXPECT_EQ(List(value), Names{sLongName});
 }
 
 TEST_F(KV_RegTest, AnAssociationIsWrittenUnderBothClassRoots) {
-    const std::wstring sClass = Wide(m_class);
-    const std::wstring sExt = Wide(m_ext);
-    const std::string sShell = m_class + "\\shell\\";
-    KV_Reg reg;
-    reg.SetValueType(kRegDword);
-    reg.CreateEXEAssociation(L"  C:\\A\\E.exe  ", sClass, L"Doc", sExt);
-    EXPECT_EQ(InClasses("." + m_ext), Both(Text(m_class)));
-    EXPECT_EQ(InClasses(m_class), Both(Text("Doc")));
-    EXPECT_EQ(InClasses(sShell + "open"), Both(Text("&Open")));
-    EXPECT_EQ(InClasses(sShell + "open\\command"), Both(Text("\"C:\\A\\E.exe\" \"%1\"")));
-    for (const std::string& sKey :
-         {sShell + "print", sShell + "add", sShell + "new", m_class + "\\DefaultIcon"}) {
-        EXPECT_FALSE(Exists(kHkcr, sKey)) << sKey;
-    }
-    EXPECT_EQ(StateOf(reg),
-              State(kRegLocalMachine, sClass + L"\\shell\\open\\command", L"", kRegSz));
-
+    // Wine keeps one store for both class roots, so the trees are read under
+    // one; only a failure (below) tells the second write happened. Each case
+    // ends on a clean slate.
+    const auto expect = [this](const KV_Reg& reg, const std::string& sTree,
+                               const std::wstring& sLast) {
+        EXPECT_EQ(Dump(kHkcr, "KvRegTest.Doc"), sTree);
+        EXPECT_EQ(Dump(kHkcr, ".kvrt"), "=1:KvRegTest.Doc<0>;");
+        EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, kClass + sLast, L"", kRegSz));
+        TearDown();
+    };
+    KV_Reg reg = At(L"", L"V", kRegDword);
+    reg.CreateEXEAssociation(L"  C:\\A\\E.exe  ", kClass, L"Doc", L"kvrt");
+    expect(reg, R"(=1:Doc<0>;shell{open{=1:&Open<0>;command{=1:"C:\A\E.exe" "%1"<0>;}}})",
+           L"\\shell\\open\\command");
     // Every verb, the empty texts taking their defaults; a leading quote
     // alone gets only the closing one.
-    reg.CreateEXEAssociation(L" \"C:\\My Apps\\E.exe", sClass, L"Doc", sExt, L"", true, L"", true,
-                             L"", true, L"", 0);
-    const std::string sPath = "\"C:\\My Apps\\E.exe\"";
-    EXPECT_EQ(InClasses(sShell + "open"), Both(Text("&Open")));
-    EXPECT_EQ(InClasses(sShell + "print"), Both(Text("&Print")));
-    EXPECT_EQ(InClasses(sShell + "print\\command"), Both(Text(sPath + " /p \"%1\"")));
-    EXPECT_EQ(InClasses(sShell + "add"), Both(Text("&Install " + m_ext)));
-    EXPECT_EQ(InClasses(sShell + "add\\command"), Both(Text(sPath + " /a \"%1\"")));
-    EXPECT_EQ(InClasses(sShell + "new"), Both(Text("&New")));
-    EXPECT_EQ(InClasses(sShell + "new\\command"), Both(Text(sPath + " /n \"%1\"")));
-    EXPECT_EQ(InClasses(m_class + "\\DefaultIcon"), Both(Text(sPath + ",0")));
-    EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, sClass + L"\\DefaultIcon", L"", kRegSz));
+    reg.CreateEXEAssociation(L" \"E.exe", kClass, L"Doc", L"kvrt", L"", true, L"", true, L"", true,
+                             L"", 0);
+    expect(reg,
+           R"(=1:Doc<0>;DefaultIcon{=1:"E.exe",0<0>;}shell{)"
+           R"(add{=1:&Install kvrt<0>;command{=1:"E.exe" /a "%1"<0>;}})"
+           R"(new{=1:&New<0>;command{=1:"E.exe" /n "%1"<0>;}})"
+           R"(open{=1:&Open<0>;command{=1:"E.exe" "%1"<0>;}})"
+           R"(print{=1:&Print<0>;command{=1:"E.exe" /p "%1"<0>;}}})",
+           L"\\DefaultIcon");
+    // Own texts; a closing quote alone gets only the opening one; the verbs
+    // run open, print, add, new.
+    reg.CreateEXEAssociation(L"%KV%\\E.exe\"", kClass, L"Doc", L"kvrt", L"100% &Ver", true,
+                             L"&Imprimir", true, L"&Nuevo", true, L"&Instalar");
+    expect(reg,
+           R"(=1:Doc<0>;shell{add{=1:&Instalar<0>;command{=2:"%KV%\E.exe" /a "%1"<0>;}})"
+           R"(new{=1:&Nuevo<0>;command{=2:"%KV%\E.exe" /n "%1"<0>;}})"
+           R"(open{=1:100% &Ver<0>;command{=2:"%KV%\E.exe" "%1"<0>;}})"
+           R"(print{=1:&Imprimir<0>;command{=2:"%KV%\E.exe" /p "%1"<0>;}}})",
+           L"\\shell\\new\\command");
+    reg.CreateEXEAssociation(L"   ", kClass, L"Doc", L"kvrt"); // no path: one quote
+    expect(reg, R"(=1:Doc<0>;shell{open{=1:&Open<0>;command{=1:" "%1"<0>;}}})",
+           L"\\shell\\open\\command");
 
-    // Own texts; a closing quote alone gets only the opening one; an
-    // environment reference makes the commands expandable, one '%' does not.
-    reg.CreateEXEAssociation(L"%KV_DIR%\\E.exe\"", sClass, L"Doc", sExt, L"100% &Ver", true,
-                             L"&Imprimir", true, L"&Nuevo", true, L"&Instalar", 3);
-    EXPECT_EQ(InClasses(sShell + "open"), Both(Text("100% &Ver")));
-    EXPECT_EQ(InClasses(sShell + "open\\command"),
-              Both(Text("\"%KV_DIR%\\E.exe\" \"%1\"", REG_EXPAND_SZ)));
-    EXPECT_EQ(InClasses(sShell + "add"), Both(Text("&Instalar")));
-    EXPECT_EQ(InClasses(m_class + "\\DefaultIcon"),
-              Both(Text("\"%KV_DIR%\\E.exe\",3", REG_EXPAND_SZ)));
-
-    // A quoted path stays as it is; index -1 writes no icon; the verbs run
-    // open, print, add, new, so new is the last.
-    RegDeleteTreeA(kHkcr, m_class.c_str());
-    RegDeleteTreeA(kHklm, ("SOFTWARE\\Classes\\" + m_class).c_str());
-    reg.CreateEXEAssociation(L"\"C:\\E.exe\"", sClass, L"Doc", sExt, L"&Open", true, L"&Print",
-                             true, L"&New", true, L"", -1);
-    EXPECT_EQ(InClasses(sShell + "open\\command"), Both(Text("\"C:\\E.exe\" \"%1\"")));
-    EXPECT_EQ(InClasses(m_class + "\\DefaultIcon"), Both(std::nullopt));
-    EXPECT_EQ(StateOf(reg),
-              State(kRegLocalMachine, sClass + L"\\shell\\new\\command", L"", kRegSz));
-
-    // No path at all becomes one quote.
-    reg.CreateEXEAssociation(L"   ", sClass, L"Doc", sExt);
-    EXPECT_EQ(InClasses(sShell + "open\\command"), Both(Text("\" \"%1\"")));
-
-    // The first write refused raises at once; what was written stays.
+    // The first write refused raises at once, and what was written stays. A
+    // class path that fits MAX_PATH under HKEY_CLASSES_ROOT but not below
+    // SOFTWARE\Classes is refused by Wine's narrow functions there.
     const std::wstring sLong(300, L'c');
-    EXPECT_TRUE(Raises([&] { reg.CreateEXEAssociation(L"E.exe", sLong, L"Doc", sExt); }, 26001,
-                       L"Failed to set registry value Key: '-2147483648',Section: '" + sLong +
-                           L"',Key: '' to value: 'Doc'"));
-    EXPECT_EQ(InClasses("." + m_ext), Both(Text(std::string(300, 'c'))));
-    EXPECT_EQ(StateOf(reg), State(kRegClassesRoot, sLong, L"", kRegSz));
-
-    // Wine keeps one store for both roots, so only a failure tells the second
-    // write happened: a class path that fits MAX_PATH under HKEY_CLASSES_ROOT
-    // but not below SOFTWARE\Classes is refused by Wine's narrow functions there.
-    std::wstring sClasses = L"SOFTWARE\\Classes\\";
-    sClasses += Wide(LongClass());
-    EXPECT_TRUE(Raises([&] { reg.CreateEXEAssociation(L"E.exe", Wide(LongClass()), L"Doc", sExt); },
-                       26001,
-                       L"Failed to set registry value Key: '-2147483646',Section: '" + sClasses +
-                           L"',Key: '' to value: 'Doc'"));
-    EXPECT_EQ(StoredAt(kHkcr, LongClass(), ""), Text("Doc"));
-    EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, sClasses, L"", kRegSz));
+    const std::wstring sLongClass = L"SOFTWARE\\Classes\\" + kClass + std::wstring(237, L'x');
+    KV_Reg first;
+    KV_Reg second;
+    ExpectRefused(
+        {{"HKEY_CLASSES_ROOT",
+          [&] { first.CreateEXEAssociation(L"E.exe", sLong, L"Doc", L"kvrt"); }, 26001,
+          L"Failed to set registry value Key: '-2147483648',Section: '" + sLong +
+              L"',Key: '' to value: 'Doc'"},
+         {"HKEY_LOCAL_MACHINE",
+          [&] { second.CreateEXEAssociation(L"E.exe", sLongClass.substr(17), L"Doc", L"kvrt"); },
+          26001,
+          L"Failed to set registry value Key: '-2147483646',Section: '" + sLongClass +
+              L"',Key: '' to value: 'Doc'"}});
+    EXPECT_EQ(StateOf(first), State(kRegClassesRoot, sLong, L"", kRegSz));
+    EXPECT_EQ(StateOf(second), State(kRegLocalMachine, sLongClass, L"", kRegSz));
+    EXPECT_EQ(Dump(kHkcr, kLongClass), "=1:Doc<0>;");
+    EXPECT_EQ(Dump(kHklm, "SOFTWARE\\Classes\\.kvrt"), "=1:" + kLongClass + "<0>;");
 }
 
 TEST_F(KV_RegTest, AdditionalVerbsNeedATripleListAndTheClassAndAreBestEffort) {
-    const std::wstring sClass = Wide(m_class);
-    const std::string sShell = m_class + "\\shell\\";
-    KV_Reg reg;
-    reg.SetClassKey(kRegClassesRoot);
-    reg.SetSectionKey(L"Before");
-    reg.SetValueKey(L"V");
-    reg.SetValueType(kRegDword);
-    const State before = StateOf(reg);
-    const std::wstring sBadList = L"Invalid parameter list passed to "
-                                  L"CreateAdditionalEXEAssociations - expected Name/Text/Command";
-    EXPECT_TRUE(Raises(
-        [&] {
-            reg.CreateAdditionalEXEAssociations(sClass, {L"x", L"x", L"x", L"x"});
-        },
-        -2147194452, sBadList));
-    EXPECT_EQ(StateOf(reg), before);
-    // An empty list is a whole one, and still needs the class.
+    KV_Reg reg = At(L"", L"V", kRegDword, kRegClassesRoot);
+    const auto add = [&reg](std::vector<KV_Variant> items) {
+        return [&reg, items] { reg.CreateAdditionalEXEAssociations(kClass, items); };
+    };
     const std::vector<KV_Variant> edit{L"Edit", L"&Edit", L"edit.exe \"%1\""};
     const std::wstring sNoClass =
         L"Error - attempt to create additional associations before class defined.";
-    for (const auto& items : {std::vector<KV_Variant>{}, edit}) {
-        SCOPED_TRACE(items.size());
-        EXPECT_TRUE(Raises([&] { reg.CreateAdditionalEXEAssociations(sClass, items); }, -2147194451,
-                           sNoClass));
-        EXPECT_EQ(StateOf(reg), State(kRegClassesRoot, sClass, L"V", kRegDword));
-    }
-    EXPECT_FALSE(Exists(kHkcr, m_class));
-
+    ExpectRefused({{"four items", add({L"x", L"x", L"x", L"x"}), -2147194452,
+                    L"Invalid parameter list passed to CreateAdditionalEXEAssociations - expected "
+                    L"Name/Text/Command"}});
+    EXPECT_EQ(StateOf(reg), State(kRegClassesRoot, kSection, L"V", kRegDword));
+    // An empty list is a whole one, and still needs the class.
+    ExpectRefused(
+        {{"no items", add({}), kNoClass, sNoClass}, {"one triple", add(edit), kNoClass, sNoClass}});
+    EXPECT_EQ(StateOf(reg), State(kRegClassesRoot, kClass, L"V", kRegDword));
+    EXPECT_EQ(Dump(kHkcr, "KvRegTest.Doc"), "-");
     // Straight after an association the root is HKLM, where the class is not.
-    reg.CreateEXEAssociation(L"C:\\E.exe", sClass, L"Doc", Wide(m_ext));
-    EXPECT_TRUE(
-        Raises([&] { reg.CreateAdditionalEXEAssociations(sClass, edit); }, -2147194451, sNoClass));
-    EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, sClass, L"", kRegSz));
-    EXPECT_FALSE(Exists(kHkcr, sShell + "Edit"));
+    reg.CreateEXEAssociation(L"C:\\E.exe", kClass, L"Doc", L"kvrt");
+    ExpectRefused({{"after an association", add(edit), kNoClass, sNoClass}});
 
-    // With the class there, an empty list writes nothing and raises nothing.
+    // With the class there an empty list raises nothing. Each write is on its
+    // own: an item with no text form skips what needs it, and a write the
+    // registry refuses (too long a name) skips only itself.
     reg.SetClassKey(kRegClassesRoot);
-    reg.CreateAdditionalEXEAssociations(sClass, {});
-    KV_Reg shell;
-    shell.SetClassKey(kRegClassesRoot);
-    shell.SetSectionKey(sClass + L"\\shell");
-    EXPECT_EQ(List(shell, true), Names{L"open"});
-    EXPECT_EQ(StateOf(reg), State(kRegClassesRoot, sClass, L"", kRegSz));
-
-    // Each write on its own: an item with no text form skips what needs it,
-    // and a write the registry refuses (too long a name) skips only itself.
+    add({})();
     reg.SetValueType(kRegBinary);
-    const KV_Variant noText = KV_Variant::Bytes{1};
-    reg.CreateAdditionalEXEAssociations(sClass, {L"Edit", L"&Edit", L"edit.exe \"%1\"", noText,
-                                                 L"Lost", L"lost.exe", L"NoText", noText,
-                                                 L"notext.exe", L"NoCmd", L"&No command", noText,
-                                                 Wide(std::string(300, 'n')), L"Refused", L"r.exe",
-                                                 std::int32_t{7}, std::int16_t{8}, KV_Variant()});
-    EXPECT_EQ(InClasses(sShell + "Edit"), Both(Text("&Edit")));
-    EXPECT_EQ(InClasses(sShell + "Edit\\command"), Both(Text("edit.exe \"%1\"")));
-    EXPECT_EQ(InClasses(m_class + "\\shell"), Both(std::nullopt));
-    EXPECT_EQ(InClasses(sShell + "NoText"), Both(std::nullopt));
-    EXPECT_EQ(InClasses(sShell + "NoText\\command"), Both(Text("notext.exe")));
-    EXPECT_EQ(InClasses(sShell + "NoCmd"), Both(Text("&No command")));
-    EXPECT_FALSE(Exists(kHkcr, sShell + "NoCmd\\command"));
-    EXPECT_EQ(InClasses(sShell + "7"), Both(Text("8")));
-    EXPECT_EQ(InClasses(sShell + "7\\command"), Both(Text("")));
-    EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, sClass + L"\\shell\\7\\command", L"", kRegSz));
+    const KV_Variant noText = Bytes{1};
+    add({L"Edit", L"&Edit", L"edit.exe \"%1\"", noText, L"Lost", L"lost.exe", L"NoText", noText,
+         L"notext.exe", L"NoCmd", L"&No command", noText, std::wstring(300, L'n'), L"Refused",
+         L"r.exe", std::int32_t{7}, std::int16_t{8}, KV_Variant()})();
+    EXPECT_EQ(Dump(kHkcr, "KvRegTest.Doc\\shell"),
+              R"(7{=1:8<0>;command{=1:<0>;}}Edit{=1:&Edit<0>;command{=1:edit.exe "%1"<0>;}})"
+              R"(NoCmd{=1:&No command<0>;}NoText{command{=1:notext.exe<0>;}})"
+              R"(open{=1:&Open<0>;command{=1:"C:\E.exe" "%1"<0>;}})");
+    EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, kClass + L"\\shell\\7\\command", L"", kRegSz));
 }
 
 TEST_F(KV_RegTest, TextCrossesInTheAnsiCodePageExactlyOrNotAtAll) {
-    KV_Reg reg;
-    reg.SetClassKey(kRegLocalMachine);
-    reg.SetSectionKey(m_section + L"\\Niño");
-    reg.SetValueKey(L"Año");
-    reg.SetValueType(kRegSz);
+    ASSERT_EQ(GetACP(), 1252u) << "the bench's prefix has the Western code page";
+    KV_Reg reg = At(L"\\Niño", L"Año", kRegSz);
     reg.SetValue(L"Café ñ");
     EXPECT_EQ(reg.Value(), KV_Variant(L"Café ñ"));
     EXPECT_EQ(List(reg), Names{L"Año"});
-    EXPECT_EQ(List(At(), true), Names{L"Niño"});
-    ASSERT_EQ(GetACP(), 1252u) << "the bench's prefix has the Western code page";
-    EXPECT_EQ(StoredAt(kHklm, Path("Ni\xF1o"), "A\xF1o"), Text("Caf\xE9 \xF1"));
-    Put("Raw", REG_SZ, "\xE9\xF1\0"sv);
-    EXPECT_EQ(At("", L"Raw").Value(), KV_Variant(L"éñ"));
 
     // Outside the code page nothing stands in: "O" for "Ω", "?" for "Ж", a
     // separator for the full-width "＼". Every call is refused, naming the
     // text, and the look-alikes stay as they were.
-    PutAt(kHklm, Path("O"), "?", REG_SZ, "old\0"sv);
-    PutAt(kHklm, Path("O"), "O", REG_SZ, "old\0"sv);
-    const auto at = [&](const std::wstring& sSection, const std::wstring& sValue) {
-        KV_Reg r;
-        r.SetClassKey(kRegLocalMachine);
-        r.SetSectionKey(m_section + L"\\" + sSection);
-        r.SetValueKey(sValue);
-        r.SetValueType(kRegSz);
-        return r;
-    };
-    KV_Reg omega = at(L"Ω", L"O");
-    KV_Reg name = at(L"O", L"Ж");
-    KV_Reg text = at(L"O", L"O");
-    KV_Reg nested = at(L"O＼B", L"");
+    Put("?", REG_SZ, "old\0"sv, kKey + "\\O");
+    Put("O", REG_SZ, "old\0"sv, kKey + "\\O");
+    KV_Reg omega = At(L"\\Ω", L"O", kRegSz);
+    KV_Reg name = At(L"\\O", L"Ж", kRegSz);
     const auto refused = [](const std::wstring& sText) {
         return L"The text '" + sText + L"' can't be written in the system's code page (1252)";
     };
-    const std::wstring sOmegaPath = omega.SectionKey();
-    Names sink;
-    std::int32_t count = 0;
-    const struct {
-        const char* what;
-        std::function<void()> call;
-        std::int32_t number;
-        std::wstring refusedText;
-    } cases[] = {
-        {"KeyExists", [&] { omega.KeyExists(); }, 5, sOmegaPath},
-        {"Value", [&] { omega.Value(); }, 5, sOmegaPath},
-        {"SetValue", [&] { omega.SetValue(L"new"); }, 5, sOmegaPath},
-        {"CreateKey", [&] { omega.CreateKey(); }, 5, sOmegaPath},
-        {"DeleteKey", [&] { omega.DeleteKey(); }, 5, sOmegaPath},
-        {"DeleteValue", [&] { omega.DeleteValue(); }, 5, sOmegaPath},
-        {"EnumerateValues", [&] { omega.EnumerateValues(sink, count); }, 5, sOmegaPath},
-        {"EnumerateSections", [&] { omega.EnumerateSections(sink, count); }, -2147194454,
-         sOmegaPath},
-        {"Value of a name", [&] { name.Value(); }, 5, L"Ж"},
-        {"SetValue of a name", [&] { name.SetValue(L"new"); }, 5, L"Ж"},
-        {"DeleteValue of a name", [&] { name.DeleteValue(); }, 5, L"Ж"},
-        {"SetValue of a text", [&] { text.SetValue(L"Ω"); }, 5, L"Ω"},
-        {"CreateKey nested", [&] { nested.CreateKey(); }, 5, nested.SectionKey()},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_TRUE(Raises(c.call, c.number, refused(c.refusedText)));
-    }
-    EXPECT_EQ(List(At(), true), (Names{L"Niño", L"O"}));
-    EXPECT_EQ(List(At("O"), true), Names{});
-    EXPECT_EQ(List(At("O")), (Names{L"?", L"O"}));
-    EXPECT_EQ(StoredAt(kHklm, Path("O"), "O"), Text("old"));
-    EXPECT_EQ(StoredAt(kHklm, Path("O"), "?"), Text("old"));
+    const std::wstring sOmega = refused(kSection + L"\\Ω");
+    ExpectRefused({
+        {"KeyExists", [&] { omega.KeyExists(); }, 5, sOmega},
+        {"Value", [&] { omega.Value(); }, 5, sOmega},
+        {"SetValue", [&] { omega.SetValue(L"new"); }, 5, sOmega},
+        {"CreateKey", [&] { omega.CreateKey(); }, 5, sOmega},
+        {"DeleteKey", [&] { omega.DeleteKey(); }, 5, sOmega},
+        {"DeleteValue", [&] { omega.DeleteValue(); }, 5, sOmega},
+        {"EnumerateValues", [&] { List(omega); }, 5, sOmega},
+        {"EnumerateSections", [&] { List(omega, true); }, -2147194454, sOmega},
+        {"Value of a name", [&] { name.Value(); }, 5, refused(L"Ж")},
+        {"SetValue of a name", [&] { name.SetValue(L"new"); }, 5, refused(L"Ж")},
+        {"DeleteValue of a name", [&] { name.DeleteValue(); }, 5, refused(L"Ж")},
+        {"SetValue of a text", [] { At(L"\\O", L"O", kRegSz).SetValue(L"Ω"); }, 5, refused(L"Ω")},
+        {"CreateKey nested", [] { At(L"\\O＼B").CreateKey(); }, 5, refused(kSection + L"\\O＼B")},
+    });
+    EXPECT_EQ(List(At(L""), true), (Names{L"Niño", L"O"}));
+    EXPECT_EQ(Dump(kHklm), "Ni<241>o{A<241>o=1:Caf<233> <241><0>;}O{?=1:old<0>;O=1:old<0>;}");
 }
 
 } // namespace
