@@ -1,8 +1,8 @@
 #pragma once
 // One end-to-end case of the launcher as data: what is laid out before the
 // run, what the person at the screen answers, and what must follow. `Check`
-// lays it out in a folder of its own, runs the real launcher under the bench
-// and checks everything the row says, and that nothing else changed.
+// lays it out in a folder of its own, runs the real launcher under the bench,
+// and checks everything the row says and that nothing else changed.
 
 #include <windows.h>
 
@@ -15,18 +15,17 @@ namespace Scenario {
 
 // Bytes that stand for something other than a file's content.
 inline const std::string kRecorder = "<recorder>"; // the bench's recorder program
-inline const std::string kFolder = "<folder>";     // a folder
-inline const std::string kGone = "<gone>";         // nothing at that path
+inline const std::string kFolder = "<folder>";
+inline const std::string kGone = "<gone>"; // nothing at that path
 
 // A path below the application folder ("..\\" climbs out of it), or on a
-// server share ("\\\\SRVAPL\\Morvane_Client\\Fix\\A.dll"); texts name the
-// application folder as "%APP%".
+// server share ("\\\\SRVAPL\\Morvane_Client\\Fix\\A.dll").
 struct File {
     std::wstring sPath;
     std::string bytes;
 };
 
-// A set-up step held for the whole run, on the path of a File.
+// A set-up step held for the whole run, on a path as a File gives it.
 enum class Fault {
     HoldOpen,       // opened by the bench without sharing
     ReadOnly,       // the read-only attribute
@@ -37,11 +36,13 @@ enum class Fault {
     BinaryRegistry, // the registry value of that name stored as REG_BINARY
 };
 
+// A box of the launcher's, and the button pressed on it (0: No, or OK).
 struct Box {
     std::wstring sTitle;
-    std::wstring sText;
+    std::wstring sText;                // "%APP%" stands for the application folder
     std::vector<int> buttons = {IDOK}; // the first is the default
     bool bIcon = false;
+    int iAnswer = 0;
 };
 
 struct Case {
@@ -52,15 +53,14 @@ struct Case {
     // server SRVAPL: launcher, client, refresh tool, "Morvane.ini" naming
     // them, an empty "MorvaneVrs.ini", an empty "Fix" folder on the share.
     std::vector<File> files;
-    std::vector<std::pair<std::wstring, std::wstring>> registry; // text values of the settings key
+    std::vector<std::pair<std::wstring, std::wstring>> registry; // the first run's text values
     std::wstring sServer = L"VrsSis:1.2,"; // its version list; "!text": it fails with text
     std::vector<std::pair<Fault, std::wstring>> faults;
-    std::vector<int> answers; // the launcher's boxes in turn; then No, or OK
 
-    std::vector<Box> boxes;            // the launcher's boxes; others get their first button
+    std::vector<Box> boxes;            // any other window gets its first button
     std::vector<std::wstring> waits;   // "caption: text" of each wait dialog
     std::vector<std::wstring> started; // "path: command line" of each program, sorted
-    std::vector<File> after;           // what changed: every other file stays byte for byte
+    std::vector<File> after;           // what changed: every other file stays as it was
     std::vector<std::wstring> log;     // the texts of the day's log; none: no log
     std::vector<std::wstring> seen;    // what the setup saw on screen while it ran
 };
