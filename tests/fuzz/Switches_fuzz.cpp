@@ -12,12 +12,9 @@ void CheckSwitches(const std::wstring& workingCopy) {
     const Switches switches = ReadSwitches(workingCopy);
     FUZZ_CHECK(switches.sNomSrvApl.find(L' ') == std::wstring::npos);
     FUZZ_CHECK(workingCopy.find(switches.sNomSrvApl) != std::wstring::npos);
-    if (!switches.sNomSrvApl.empty()) {
-        FUZZ_CHECK(workingCopy.find(L"NOMSRVAPL=") != std::wstring::npos);
-    }
-    if (switches.bDebug) {
-        FUZZ_CHECK(workingCopy.find(L"/ESDBG") != std::wstring::npos);
-    }
+    FUZZ_CHECK(switches.sNomSrvApl.empty() ||
+               workingCopy.find(L"NOMSRVAPL=") != std::wstring::npos);
+    FUZZ_CHECK(!switches.bDebug || workingCopy.find(L"/ESDBG") != std::wstring::npos);
 }
 
 } // namespace

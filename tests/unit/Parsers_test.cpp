@@ -33,21 +33,6 @@ TEST(ReadSwitches, ServerAndDebugOfTheUpperCasedCommandLine) {
     }
 }
 
-TEST(ArgumentsOf, TheTextAfterTheProgramNameUnchanged) {
-    using Row = std::pair<const wchar_t*, const wchar_t*>;
-    const Row cases[] = {Row{L"\"C:\\Program Files\\KV_ZudIvi.exe\" Uno  dos /x ", L"Uno  dos /x "},
-                         Row{L"C:\\KV\\KV_ZudIvi.exe nomsrvapl=srv", L"nomsrvapl=srv"},
-                         Row{L"KV_ZudIvi.exe \t  /ESDBG", L"/ESDBG"},
-                         Row{L"KV_ZudIvi.exe", L""},
-                         Row{L"\"C:\\KV\\KV_ZudIvi.exe\"", L""},
-                         Row{L"\"C:\\KV\\KV_ZudIvi.exe", L""},
-                         Row{L"", L""}};
-    for (const auto& [commandLine, arguments] : cases) {
-        SCOPED_TRACE(Shown(commandLine));
-        EXPECT_EQ(ArgumentsOf(commandLine), arguments);
-    }
-}
-
 // The version found, or the error's number and text.
 std::wstring Answer(const std::wstring& list, const std::wstring& key) {
     try {
@@ -120,32 +105,32 @@ TEST(TakeNextComponent, TheNextNameWithoutItsSpaces) {
 }
 
 TEST(ComponentName, WhatLeadsOutOfTheFolderAndWhatIsNoFileName) {
-    using Group = std::tuple<bool, bool, std::vector<const wchar_t*>>;
-    const Group groups[] = {
-        // inside and a file name: subfolders, dots and spaces inside, near-device names
-        Group{false,
-              false,
-              {L"Comp.dll", L"Rep\\R1.dll", L"Rep/R1.dll", L"a\\b\\c.ocx", L"..Comp.dll",
-               L"Comp..dll", L"Comp dll", L"COM10", L"COM0", L"CONSOLE.dll", L"NULL", L"xNUL",
-               L"Compañía é.ocx"}},
-        // inside but no file name: devices in any case, wildcards, control characters,
-        // trailing dots and spaces, empty segments
-        Group{false, true, {L".\\Comp.dll", L"Comp.dll..",  L"Rep..\\x.dll", L"\tComp.dll",
-                            L"NUL",         L"con",         L"Com1",         L"LPT9",
-                            L"NUL.dll",     L"nul.tar.gz",  L"AUX .dll",     L"Prn.",
-                            L"CONIN$",      L"COM\u00B9",   L"Rep\\CON.ocx", L"A?dll",
-                            L"Comp?.dll",   L"*.dll",       L"A<B.dll",      L"A>B",
-                            L"A\"B",        L"A|B",         L"A\tB.dll",     L"Comp.dll.",
-                            L"Comp.dll ",   L"Rep \\x.dll", L"Rep\\\\x.dll", L"Comp.dll\\"}},
-        // drives and streams lead out
-        Group{true, false, {L"C:Comp.dll", L"C:\\Comp.dll", L"Comp.dll:stream", L"c:/Comp.dll"}},
-        // parent segments (trailing dots and spaces drop), roots and shares
-        Group{true,
-              true,
-              {L"..", L".. \\x.dll", L"...\\x.dll", L"../Comp.dll", L"..\\Comp.dll", L"/Comp.dll",
-               L"Rep/../../x", L"Rep\\..", L"Rep\\..\\..\\Comp.dll", L"\\Comp.dll",
-               L"\\\\?\\C:\\Comp.dll", L"\\\\SRV\\Share\\Comp.dll"}}};
-    for (const auto& [leadsOut, notAFileName, names] : groups) {
+    // inside and a file name: subfolders, dots and spaces inside, near-device names
+    const std::vector<const wchar_t*> plain = {
+        L"Comp.dll",  L"Rep\\R1.dll", L"Rep/R1.dll",    L"a\\b\\c.ocx", L"..Comp.dll",
+        L"Comp..dll", L"Comp dll",    L"COM10",         L"COM0",        L"CONSOLE.dll",
+        L"NULL",      L"xNUL",        L"Compañía é.ocx"};
+    // inside but no file name: devices in any letter case, wildcards, control
+    // characters, trailing dots and spaces, empty segments
+    const std::vector<const wchar_t*> noFile = {
+        L".\\Comp.dll", L"Comp.dll..",  L"Rep..\\x.dll", L"\tComp.dll", L"NUL",       L"con",
+        L"Com1",        L"LPT9",        L"NUL.dll",      L"nul.tar.gz", L"AUX .dll",  L"Prn.",
+        L"CONIN$",      L"COM\u00B9",   L"Rep\\CON.ocx", L"A?dll",      L"Comp?.dll", L"*.dll",
+        L"A<B.dll",     L"A>B",         L"A\"B",         L"A|B",        L"A\tB.dll",  L"Comp.dll.",
+        L"Comp.dll ",   L"Rep \\x.dll", L"Rep\\\\x.dll", L"Comp.dll\\"};
+    // drives and streams
+    const std::vector<const wchar_t*> drives = {L"C:Comp.dll", L"C:\\Comp.dll", L"c:/Comp.dll",
+                                                L"Comp.dll:stream"};
+    // parent segments (trailing dots and spaces drop), roots and shares
+    const std::vector<const wchar_t*> parents = {
+        L"..",           L".. \\x.dll",  L"...\\x.dll", L"../Comp.dll",
+        L"..\\Comp.dll", L"Rep/../../x", L"Rep\\..",    L"Rep\\..\\..\\Comp.dll"};
+    const std::vector<const wchar_t*> roots = {L"/Comp.dll", L"\\Comp.dll", L"\\\\?\\C:\\Comp.dll",
+                                               L"\\\\SRV\\Share\\Comp.dll"};
+    using Group = std::tuple<const std::vector<const wchar_t*>&, bool, bool>;
+    for (const auto& [names, leadsOut, notAFileName] :
+         {Group{plain, false, false}, Group{noFile, false, true}, Group{drives, true, false},
+          Group{parents, true, true}, Group{roots, true, true}}) {
         for (const wchar_t* name : names) {
             SCOPED_TRACE(Shown(name));
             EXPECT_EQ(LeadsOutOfFolder(name), leadsOut);
