@@ -70,10 +70,10 @@ TEST_F(WriteLogTest, LinesAppendInAnsiToTheDaysFileWithTheStampAsked) {
         WriteLog(L"", kPrefix, true);
         GetLocalTime(&after);
     } while (Stamp(before) != Stamp(after));
-    EXPECT_EQ(KV_Bench::ReadBytes(DayFile(before)), "uno\r\nCompa\xF1\xED"
-                                                    "a.ocx - VLoc 1, VSrv 2\r\n\r\n" +
-                                                        Stamp(before) + ":--\r\n" + Stamp(before) +
-                                                        ":\r\n");
+    const std::string stamp = Stamp(before);
+    EXPECT_EQ(KV_Bench::ReadBytes(DayFile(before)),
+              "uno\r\nCompa\361\355a.ocx - VLoc 1, VSrv 2\r\n\r\n" + stamp + ":--\r\n" + stamp +
+                  ":\r\n");
 }
 
 // A file that can't be opened raises with the platform's text, and nothing

@@ -35,7 +35,7 @@ TEST(Resources, VersionBlockNamesTheProductAndItsVersion) {
     for (const auto& [name, expected] : strings) {
         SCOPED_TRACE(KV_Bench::Utf8(name));
         const std::wstring key = std::wstring(L"\\StringFileInfo\\0C0A04B0\\") + name;
-        ASSERT_TRUE(VerQueryValueW(block.data(), key.c_str(), &value, &length));
+        ASSERT_TRUE(VerQueryValueW(block.data(), key.c_str(), &value, &length) && length > 0);
         // The length counts the terminating null.
         EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value), length - 1), expected);
     }

@@ -53,8 +53,8 @@ TEST_F(RunAndWaitTest, AnEndedProgramGivesTrueWhateverItsExitCode) {
     }
     const auto started = Lines(L"started.txt");
     ASSERT_EQ(started.size(), 2u);
-    EXPECT_EQ(KV_Bench::SplitTabs(started[0]).at(2),
-              m_command); // the command line exactly as given
+    // The command line exactly as given.
+    EXPECT_EQ(KV_Bench::SplitTabs(started[0]).at(2), m_command);
     EXPECT_EQ(Lines(L"ended.txt").size(), 2u);
 }
 
