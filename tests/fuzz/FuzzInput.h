@@ -1,27 +1,27 @@
 #pragma once
-// Fuzz input as UTF-16: each pair of bytes is one code unit, little-endian,
-// so the corpus files are UTF-16LE text and every code unit can occur.
+// The harness of every fuzz target: the input as UTF-16, each pair of bytes
+// one code unit, little-endian, so the corpus files are UTF-16LE text and
+// every code unit can occur. A target defines FuzzText over that text.
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-inline std::wstring WideFromBytes(const std::uint8_t* data, std::size_t size) {
-    std::wstring text;
-    text.reserve(size / 2);
-    for (std::size_t i = 0; i + 1 < size; i += 2) {
-        text.push_back(static_cast<wchar_t>(data[i] | (data[i + 1] << 8)));
+void FuzzText(const std::wstring& input);
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::wstring input(size / 2, L'\0');
+    for (std::size_t i = 0; i < input.size(); ++i) {
+        input[i] = static_cast<wchar_t>(data[2 * i] | (data[2 * i + 1] << 8));
     }
-    return text;
+    FuzzText(input);
+    return 0;
 }
 
 // Stops the fuzzer with the broken property in its report.
-#define FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "%s:%d: broken: %s\n", __FILE__, __LINE__, #condition);           \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
+[[noreturn]] inline void Broken(const char* file, int line, const char* condition) {
+    std::fprintf(stderr, "%s:%d: broken: %s\n", file, line, condition);
+    std::abort();
+}
+#define FUZZ_CHECK(condition) ((condition) ? void() : Broken(__FILE__, __LINE__, #condition))

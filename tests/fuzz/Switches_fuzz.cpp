@@ -8,30 +8,20 @@ using namespace KV_ZudIviMain;
 
 namespace {
 
-bool EndsWith(const std::wstring& text, const std::wstring& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 void CheckSwitches(const std::wstring& workingCopy) {
     const Switches switches = ReadSwitches(workingCopy);
     FUZZ_CHECK(switches.sNomSrvApl.find(L' ') == std::wstring::npos);
     FUZZ_CHECK(workingCopy.find(switches.sNomSrvApl) != std::wstring::npos);
-    if (!switches.sNomSrvApl.empty()) {
-        FUZZ_CHECK(workingCopy.find(L"NOMSRVAPL=") != std::wstring::npos);
-    }
-    if (switches.bDebug) {
-        FUZZ_CHECK(workingCopy.find(L"/ESDBG") != std::wstring::npos);
-    }
+    FUZZ_CHECK(switches.sNomSrvApl.empty() ||
+               workingCopy.find(L"NOMSRVAPL=") != std::wstring::npos);
+    FUZZ_CHECK(!switches.bDebug || workingCopy.find(L"/ESDBG") != std::wstring::npos);
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::wstring commandLine = WideFromBytes(data, size);
-
+void FuzzText(const std::wstring& commandLine) {
     const std::wstring arguments = ArgumentsOf(commandLine);
-    FUZZ_CHECK(EndsWith(commandLine, arguments));
+    FUZZ_CHECK(commandLine.ends_with(arguments));
     FUZZ_CHECK(arguments.empty() || (arguments[0] != L' ' && arguments[0] != L'\t'));
     CheckSwitches(commandLine);
     CheckSwitches(arguments);
@@ -50,5 +40,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         between.erase(0, 1);
     }
     FUZZ_CHECK(between.find_first_not_of(L" \t") == std::wstring::npos);
-    return 0;
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -14,97 +15,70 @@ namespace {
 
 constexpr const wchar_t* kPrefix = L"KVTESTLOG";
 
-std::wstring DayName(const SYSTEMTIME& day) {
-    wchar_t date[16];
-    std::swprintf(date, 16, L"%04u%02u%02u", day.wYear, day.wMonth, day.wDay);
-    return date;
-}
-
-// The locale's short date, a space and its long time, to the second.
-std::wstring Stamp(const SYSTEMTIME& time) {
-    wchar_t date[128] = {};
-    wchar_t clock[128] = {};
-    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, 128);
-    GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock, 128);
-    return std::wstring(date) + L" " + clock;
-}
-
 class WriteLogTest : public testing::Test {
 protected:
-    void SetUp() override { RemoveLogs(); }
-    void TearDown() override { RemoveLogs(); }
-
+    // The stamp's formats are the user's: the test sets its own and puts the
+    // user's back after.
+    void SetUp() override { SwapFormats(); }
+    void TearDown() override {
+        SwapFormats();
+        RemoveLogs();
+    }
+    void SwapFormats() {
+        for (auto& [type, text] : m_formats) {
+            wchar_t old[80] = {};
+            GetLocaleInfoW(LOCALE_USER_DEFAULT, type, old, 80);
+            EXPECT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, type, text.c_str()));
+            text = old;
+        }
+    }
     static void RemoveLogs() {
         for (const auto& entry : fs::directory_iterator(KV_Api::ExeFolder())) {
-            if (entry.path().filename().wstring().rfind(kPrefix, 0) == 0) {
+            if (entry.path().filename().wstring().starts_with(kPrefix)) {
                 fs::remove(entry.path());
             }
         }
     }
-    // The bytes of the day's file; the day is taken on both sides of the calls
-    // so that a run across midnight still finds it.
-    static std::string Written(const SYSTEMTIME& before, const SYSTEMTIME& after) {
-        for (const SYSTEMTIME* day : {&before, &after}) {
-            const std::wstring sFile =
-                KV_Api::ExeFolder() + L"\\" + kPrefix + DayName(*day) + L".log";
-            if (KV_Bench::PathExists(sFile)) {
-                return KV_Bench::ReadBytes(sFile);
-            }
-        }
-        return std::string();
+    static std::wstring DayFile(const SYSTEMTIME& t) {
+        wchar_t name[40];
+        std::swprintf(name, 40, L"%ls%04u%02u%02u.log", kPrefix, t.wYear, t.wMonth, t.wDay);
+        return KV_Api::ExeFolder() + L"\\" + name;
     }
+    // The stamp these formats give, to the second.
+    static std::string Stamp(const SYSTEMTIME& t) {
+        char text[40];
+        std::snprintf(text, 40, "%02u-%02u-%04u %02u.%02u.%02u", t.wDay, t.wMonth, t.wYear, t.wHour,
+                      t.wMinute, t.wSecond);
+        return text;
+    }
+
+    std::pair<LCTYPE, std::wstring> m_formats[2] = {{LOCALE_SSHORTDATE, L"dd-MM-yyyy"},
+                                                    {LOCALE_STIMEFORMAT, L"HH.mm.ss"}};
 };
 
-TEST_F(WriteLogTest, CallsAppendAnsiLinesToTheDaysFile) {
-    SYSTEMTIME before;
-    GetLocalTime(&before);
-    WriteLog(L"uno", kPrefix, false);
-    WriteLog(L"Compañía.ocx - VLoc 1, VSrv 2", kPrefix, false);
-    WriteLog(L"", kPrefix, false);
-    SYSTEMTIME after;
-    GetLocalTime(&after);
-    EXPECT_EQ(Written(before, after),
-              "uno\r\n" + KV_Api::ToAnsi(L"Compañía.ocx - VLoc 1, VSrv 2") + "\r\n\r\n");
+TEST_F(WriteLogTest, LinesAppendInAnsiToTheDaysFileWithTheStampAsked) {
+    SYSTEMTIME before{};
+    SYSTEMTIME after{};
+    // Again if the clock passed a second: then the stamp is known.
+    do {
+        RemoveLogs();
+        GetLocalTime(&before);
+        WriteLog(L"uno", kPrefix, false);
+        WriteLog(L"Compañía.ocx - VLoc 1, VSrv 2", kPrefix, false);
+        WriteLog(L"", kPrefix, false);
+        WriteLog(L"--", kPrefix, true);
+        WriteLog(L"", kPrefix, true);
+        GetLocalTime(&after);
+    } while (Stamp(before) != Stamp(after));
+    const std::string stamp = Stamp(before);
+    EXPECT_EQ(KV_Bench::ReadBytes(DayFile(before)),
+              "uno\r\nCompa\361\355a.ocx - VLoc 1, VSrv 2\r\n\r\n" + stamp + ":--\r\n" + stamp +
+                  ":\r\n");
 }
 
-TEST_F(WriteLogTest, AStampIsTheLocalDateAndTimeThenAColon) {
-    SYSTEMTIME before;
-    GetLocalTime(&before);
-    WriteLog(L"--", kPrefix, true);
-    WriteLog(L"", kPrefix, true);
-    SYSTEMTIME after;
-    GetLocalTime(&after);
-    const std::string text = Written(before, after);
-    ASSERT_NE(text.find("\r\n"), std::string::npos) << text;
-    // Each line carries the time it was written, somewhere between the two readings.
-    const std::string lines[] = {text.substr(0, text.find("\r\n") + 2),
-                                 text.substr(text.find("\r\n") + 2)};
-    const std::string texts[] = {"--", ""};
-    for (int i = 0; i < 2; ++i) {
-        const bool early = lines[i] == KV_Api::ToAnsi(Stamp(before)) + ":" + texts[i] + "\r\n";
-        const bool late = lines[i] == KV_Api::ToAnsi(Stamp(after)) + ":" + texts[i] + "\r\n";
-        EXPECT_TRUE(early || late) << lines[i] << " against " << KV_Bench::Utf8(Stamp(before));
-    }
-}
-
-// A file that can't be opened raises with the platform's text and writes
-// nothing: its folder can't be written (immutable even for root), its folder
-// is missing, or another program holds the file without sharing.
-TEST_F(WriteLogTest, AFileThatCannotBeWrittenRaises) {
-    const fs::path locked = fs::path(KV_Api::ExeFolder()) / (std::wstring(kPrefix) + L"_locked");
-    fs::create_directories(locked);
-    {
-        const KV_Bench::ImmutableGuard guard(locked.wstring());
-        ASSERT_TRUE(guard.Held());
-        try {
-            WriteLog(L"uno", std::wstring(kPrefix) + L"_locked\\" + kPrefix, true);
-            ADD_FAILURE() << "no error";
-        } catch (const KV_Error& e) {
-            EXPECT_EQ(e.Description(), KV_Api::SystemMessage(ERROR_ACCESS_DENIED));
-        }
-    }
-    EXPECT_TRUE(fs::is_empty(locked));
-
+// A file that can't be opened raises with the platform's text, and nothing
+// is made in its place.
+TEST_F(WriteLogTest, AFileThatCannotBeOpenedRaises) {
     try {
         WriteLog(L"uno", std::wstring(L"no-such-folder\\") + kPrefix, true);
         ADD_FAILURE() << "no error";
@@ -112,18 +86,6 @@ TEST_F(WriteLogTest, AFileThatCannotBeWrittenRaises) {
         EXPECT_EQ(e.Description(), KV_Api::SystemMessage(ERROR_PATH_NOT_FOUND));
     }
     EXPECT_FALSE(fs::exists(fs::path(KV_Api::ExeFolder()) / L"no-such-folder"));
-
-    SYSTEMTIME day;
-    GetLocalTime(&day);
-    const std::wstring sFile = KV_Api::ExeFolder() + L"\\" + kPrefix + DayName(day) + L".log";
-    KV_Bench::WriteBytes(sFile, "antes\r\n");
-    {
-        const KV_Api::UniqueHandle held(
-            CreateFileW(sFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(held);
-        EXPECT_THROW(WriteLog(L"uno", kPrefix, false), KV_Error);
-    }
-    EXPECT_EQ(KV_Bench::ReadBytes(sFile), "antes\r\n");
 }
 
 } // namespace
