@@ -95,15 +95,11 @@ void Put(const Folders& at, const File& file) {
     }
 }
 
-// Bytes as a failure shows them: long ones by size and checksum.
+// Bytes as a failure shows them: long ones by size and hash.
 std::string Shown(const std::string& bytes) {
-    std::uint32_t hash = 2166136261u;
-    for (const unsigned char b : bytes) {
-        hash = (hash ^ b) * 16777619u;
-    }
-    return bytes.size() <= 100
-               ? bytes
-               : std::to_string(bytes.size()) + " bytes, FNV-1a " + std::to_string(hash);
+    return bytes.size() <= 100 ? bytes
+                               : std::to_string(bytes.size()) + " bytes #" +
+                                     std::to_string(std::hash<std::string>{}(bytes));
 }
 
 // Every file and folder of the case and the shares.
@@ -150,14 +146,6 @@ std::shared_ptr<void> Apply(Fault fault, const fs::path& path, const Folders& at
         SetRegistry(path.filename().wstring(), REG_BINARY, "\x01\x02", 2);
     }
     return nullptr;
-}
-
-std::vector<std::string> Described(const std::vector<KV_Bench::DialogSeen>& dialogs) {
-    std::vector<std::string> lines;
-    for (const auto& dialog : dialogs) {
-        lines.push_back(KV_Bench::Describe(dialog) + (dialog.bOwned ? ", owned" : ""));
-    }
-    return lines;
 }
 
 // Each line of the day's log is a stamp (proved with the log itself), a
@@ -218,14 +206,14 @@ void Check(const Case& scenario) {
         (fault == Fault::SmallDisk ? disks : held).push_back(Apply(fault, at.Resolve(sPath), at));
     }
 
-    std::vector<KV_Bench::DialogSeen> boxes;
+    std::vector<std::string> boxes;
     const auto answer = [&](const KV_Bench::DialogSeen& box) {
         static const std::wstring kOwnTitles[] = {L"Morvane", L"VrfComps", L"KV_ZudIviPrj",
                                                   L"Actualización de Morvane Pro"};
         if (std::ranges::count(kOwnTitles, box.sTitle) == 0) {
             return box.buttons.empty() ? IDOK : box.buttons.front(); // the shell's own window
         }
-        boxes.push_back(box);
+        boxes.push_back(KV_Bench::Describe(box) + (box.bOwned ? ", owned" : ""));
         const std::size_t i = boxes.size() - 1;
         return i < scenario.boxes.size() && scenario.boxes[i].iAnswer != 0
                    ? scenario.boxes[i].iAnswer
@@ -254,12 +242,13 @@ void Check(const Case& scenario) {
         }
         return Utf8(sText);
     };
-    std::vector<KV_Bench::DialogSeen> expectedBoxes;
+    std::vector<std::string> expectedBoxes;
     for (const Box& box : scenario.boxes) {
-        expectedBoxes.push_back({box.sTitle, KV_Bench::FromUtf8(expand(box.sText)), box.buttons,
-                                 box.buttons.front(), box.bIcon});
+        expectedBoxes.push_back(
+            KV_Bench::Describe({box.sTitle, KV_Bench::FromUtf8(expand(box.sText)), box.buttons,
+                                box.buttons.front(), box.bIcon}));
     }
-    EXPECT_EQ(Described(boxes), Described(expectedBoxes));
+    EXPECT_EQ(boxes, expectedBoxes);
 
     std::vector<std::wstring> waits;
     for (const std::wstring& line : at.Record(L"wait-dialogs.txt")) {

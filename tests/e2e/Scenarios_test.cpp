@@ -18,35 +18,23 @@ const File kNoSettings{L"Morvane.ini", kGone};
 const File kNoVersions{L"MorvaneVrs.ini", kGone};
 const std::wstring kUpdate = L"Actualización de Morvane Pro";
 
-const Box kSetupNo{kUpdate,
-                   L"La versión de Morvane en su sistema es distinta a la instalada en el "
-                   L"servidor, ¿Desea actualizarla en este momento?",
-                   {IDYES, IDNO}};
-const Box kCopyNo{L"Morvane",
-                  L"Hay nuevas actualizaciones pendientes, desea copiarlas ahora?",
-                  {IDYES, IDNO},
-                  true};
-const Box kContinueNo{kUpdate,
-                      L"Falló la actualización de los componentes, ponganse en contacto con su "
-                      L"administrador, ¿Desea continuar?",
-                      {IDYES, IDNO}};
-Box Yes(Box box) {
-    box.iAnswer = IDYES;
-    return box;
-}
-const Box kSetupYes = Yes(kSetupNo);
-const Box kCopyYes = Yes(kCopyNo);
-const Box kContinueYes = Yes(kContinueNo);
-Box Error(const std::wstring& sText) {
-    return {L"KV_ZudIviPrj", sText};
-}
-Box Failed(const std::wstring& sText) {
-    return {L"VrfComps", sText};
-}
+const std::wstring kSetupText = L"La versión de Morvane en su sistema es distinta a la instalada "
+                                L"en el servidor, ¿Desea actualizarla en este momento?";
+const std::wstring kCopyText = L"Hay nuevas actualizaciones pendientes, desea copiarlas ahora?";
+const std::wstring kContinueText = L"Falló la actualización de los componentes, ponganse en "
+                                   L"contacto con su administrador, ¿Desea continuar?";
+const Box kSetupYes{kUpdate, kSetupText, {IDYES, IDNO}, false, IDYES};
+const Box kSetupNo{kUpdate, kSetupText, {IDYES, IDNO}};
+const Box kCopyYes{L"Morvane", kCopyText, {IDYES, IDNO}, true, IDYES};
+const Box kCopyNo{L"Morvane", kCopyText, {IDYES, IDNO}, true};
+const Box kContinueYes{kUpdate, kContinueText, {IDYES, IDNO}, false, IDYES};
+const Box kContinueNo{kUpdate, kContinueText, {IDYES, IDNO}};
+const std::wstring kError = L"KV_ZudIviPrj"; // the run's own failure
+const std::wstring kFailed = L"VrfComps";    // the component pass's
 Box CopyFailed(const std::wstring& sName, const std::wstring& sReason = L"") {
-    return Failed(L"No se pudo copiar el componente \"" + sName +
-                  L"\" de \"\\\\SRVAPL\\Morvane_Client\\Fix\\" + sName + L"\" a \"%APP%\\" + sName +
-                  L"\"." + sReason);
+    return Box{kFailed, L"No se pudo copiar el componente \"" + sName +
+                            L"\" de \"\\\\SRVAPL\\Morvane_Client\\Fix\\" + sName +
+                            L"\" a \"%APP%\\" + sName + L"\"." + sReason};
 }
 
 std::wstring Client(const std::wstring& sArguments) {
@@ -117,42 +105,13 @@ Case CopyOfBFails(const char* name, std::vector<File> files,
 // A name that can't be copied in is refused after the question and before any
 // wait dialog; nothing is written anywhere.
 Case Refused(const char* name, const std::wstring& sName, const wchar_t* sReason) {
-    return {.name = name,
-            .files = Installed(sName + L"=1", {{L"\\\\SRVAPL\\Morvane_Client\\Fuera.dll", "f"}}),
-            .sServer = L"VrsSis:1.2," + sName + L":2,",
-            .boxes = {kCopyYes,
-                      Failed(L"El componente \"" + sName + L"\" no se copia: su nombre " + sReason),
-                      kContinueNo}};
-}
-
-// 10,000 components, all up to date, in a version list of more than 1 MB;
-// on a first run 2,500 of them from the registry, a list beyond what the
-// narrow profile write carries, stored whole.
-Case LongLists(const char* name, bool bFirstRun) {
-    std::wstring sInstalled;
-    std::wstring sList;
-    Case row{.name = name, .sServer = L"", .started = {Client(L"")}};
-    for (int i = 0; i < 10000; ++i) {
-        const std::wstring sName = L"Comp" + std::to_wstring(100000 + i) + L".dll";
-        const std::wstring sVersion = L"1." + std::to_wstring(i);
-        row.sServer += sName + L":" + sVersion + L",";
-        if (i < (bFirstRun ? 2500 : 10000)) {
-            sInstalled += (i > 0 ? L"," : L"") + sName + L"=" + sVersion;
-            sList += (i > 0 ? L"," : L"") + sName;
-        }
-        if (bFirstRun && i < 2500) {
-            row.registry.emplace_back(sName, sVersion);
-        }
-    }
-    row.sServer += L"Relleno:" + std::wstring(1 << 20, L'x') + L",VrsSis:1.2,";
-    row.files = Installed(sInstalled);
-    if (bFirstRun) {
-        row.registry.insert(row.registry.end(),
-                            {{L"NomSrvApl", L"SRVAPL"}, {L"VrsSis", L"1.2"}, {L"LSTCOMP", sList}});
-        row.after = row.files;
-        row.files = {kNoSettings, kNoVersions};
-    }
-    return row;
+    return {
+        .name = name,
+        .files = Installed(sName + L"=1", {{L"\\\\SRVAPL\\Morvane_Client\\Fuera.dll", "f"}}),
+        .sServer = L"VrsSis:1.2," + sName + L":2,",
+        .boxes = {kCopyYes,
+                  {kFailed, L"El componente \"" + sName + L"\" no se copia: su nombre " + sReason},
+                  kContinueNo}};
 }
 
 // An application folder named with letters of the ANSI code page and letters
@@ -185,16 +144,14 @@ Case FolderOutsideTheCodePage() {
 
 const Case kCases[] = {
     // --- The start: the version list, the setup, the client ---------------
-    // "/ESDBG" after the server's name, in any letter case, turns the log on.
+    // "/ESDBG" after the server's name, in any letter case, turns the log on;
+    // the client is started from the folder with a space, never by a shorter path.
     {.name = "UpToDateStartsTheClientWithItsCommandLineUnchanged",
+     .sApp = L"Program Files\\Morvane",
      .sArguments = L"NomSrvApl=srvapl /esdbg Uno  dos Ñandú é",
+     .files = {{L"..\\..\\Program.exe", kRecorder}},
      .started = {Client(L"NomSrvApl=srvapl /esdbg Uno  dos Ñandú é")},
      .log = {L"--"}},
-    {.name = "TheClientInAFolderWithASpaceIsStartedNeverAShorterPath",
-     .sApp = L"Program Files\\Morvane",
-     .sArguments = L"/x",
-     .files = {{L"..\\..\\Program.exe", kRecorder}},
-     .started = {Client(L"/x")}},
     // A trailing space is a different version.
     {.name = "ADifferentServerVersionAsksForTheSetupAndNoEndsTheRun",
      .sServer = L"VrsSis:1.2 ,Comp.dll:3,",
@@ -211,42 +168,39 @@ const Case kCases[] = {
      .seen = {L"Instalación\tEspere a que termine el proceso de instalación"}},
     {.name = "AListWithoutTheSystemVersionIsOneErrorAndNoClient",
      .sServer = L"Comp.dll:3,XVrsSis:1.2,",
-     .boxes = {Error(L"La lista de versiones del servidor no tiene el elemento \"VrsSis\".")}},
+     .boxes = {{kError, L"La lista de versiones del servidor no tiene el elemento \"VrsSis\"."}}},
     {.name = "AComponentThatFailsShowsItsOwnDescription",
      .sServer = L"!No se pudo conectar con la base de datos de versiones (ñ).",
-     .boxes = {Error(L"No se pudo conectar con la base de datos de versiones (ñ).")}},
+     .boxes = {{kError, L"No se pudo conectar con la base de datos de versiones (ñ)."}}},
     {.name = "AnUnregisteredComponentShowsThePlatformsDescription",
      .faults = {{Fault::Unregister, L""}},
-     .boxes = {Error(L"Error 0x800401F3")}},
+     .boxes = {{kError, L"Error 0x800401F3"}}},
     {.name = "AMissingClientShowsThePlatformsDescription",
      .files = {{L"Morvane.exe", kGone}},
-     .boxes = {Error(L"File not found.")}},
+     .boxes = {{kError, L"File not found."}}},
 
     // --- The first run: settings from the registry, written into the files --
-    {.name = "TheFirstRunWritesTheRegistrysSettingsTrimmed",
-     .files = {kNoSettings, kNoVersions},
+    // Settings without versions are deleted and rebuilt, trimmed, and the
+    // registry's server is the one whose share holds the setup.
+    {.name = "TheFirstRunRebuildsTheSettingsFromTheRegistry",
+     .files = SetupOn(
+         L"SRVREG", "sleep=0 exit=0",
+         {{L"Morvane.ini", "[General]\r\nNomSrvApl=OLD\r\nVrsSis=0.9\r\nOld=1\r\n"}, kNoVersions}),
      .registry = {{L"NomSrvApl", L"  SRVREG "}, {L"VrsSis", L" 1.2 "}},
-     .started = {Client(L"")},
-     .after = {Settings(L"", L"SRVREG")}},
-    {.name = "TheFirstRunAsksTheRegistrysServer",
-     .files = SetupOn(L"SRVREG", "sleep=0 exit=0", {kNoSettings}),
-     .registry = {{L"NomSrvApl", L"SRVREG"}, {L"VrsSis", L"1.2"}},
      .sServer = L"VrsSis:1.3,",
      .boxes = {kSetupYes},
      .waits = {kSetupWait},
      .started = {Setup(L"SRVREG")},
      .after = {{L"Morvane.ini", "[General]\r\nNomSrvApl=SRVREG\r\nVrsSis=1.2\r\n"}}},
-    {.name = "MissingRegistryValuesReadAsEmpty",
+    // A server on the command line is stored upper-cased and the registry's is
+    // never read (binary, it would end the run); a missing value reads as empty.
+    {.name = "AServerOnTheCommandLineIsStoredAndMissingValuesReadAsEmpty",
+     .sArguments = L"nomsrvapl=srvCmd /x",
      .files = {kNoSettings, kNoVersions},
      .sServer = L"VrsSis:,",
-     .started = {Client(L"")},
-     .after = {{L"Morvane.ini", "[General]\r\nNomSrvApl=\r\nVrsSis=\r\nLSTCOMP=\r\n"}}},
-    {.name = "ASettingsFileWithoutVersionsIsDeletedAndRebuilt",
-     .files = {{L"Morvane.ini", "[General]\r\nNomSrvApl=OLD\r\nVrsSis=0.9\r\nOld=1\r\n"},
-               kNoVersions},
-     .registry = {{L"NomSrvApl", L"SRVREG"}, {L"VrsSis", L"1.2"}},
-     .started = {Client(L"")},
-     .after = {Settings(L"", L"SRVREG")}},
+     .faults = {{Fault::BinaryRegistry, L"NomSrvApl"}},
+     .started = {Client(L"nomsrvapl=srvCmd /x")},
+     .after = {{L"Morvane.ini", "[General]\r\nNomSrvApl=SRVCMD\r\nVrsSis=\r\nLSTCOMP=\r\n"}}},
     // The versions come from the file, never from the registry, whose
     // differing "9" would have asked to copy.
     {.name = "AVersionsFileAloneIsKeptAndTheSettingsComeFromTheRegistry",
@@ -258,14 +212,6 @@ const Case kCases[] = {
      .sServer = L"VrsSis:1.2,Comp.dll:3,",
      .started = {Client(L"")},
      .after = {Settings(L"Comp.dll")}},
-    // The registry's server is never read: binary, it would end the run.
-    {.name = "AServerOnTheCommandLineIsStoredUpperCased",
-     .sArguments = L"nomsrvapl=srvCmd /x",
-     .files = {kNoSettings, kNoVersions},
-     .registry = {{L"VrsSis", L"1.2"}},
-     .faults = {{Fault::BinaryRegistry, L"NomSrvApl"}},
-     .started = {Client(L"nomsrvapl=srvCmd /x")},
-     .after = {Settings(L"", L"SRVCMD")}},
     // The list and every version copied from the registry as they are read,
     // an absent value as an empty entry; "1.0 " differs from the server's "1.0".
     {.name = "TheFirstRunCopiesTheRegistryIntoTheFiles",
@@ -288,24 +234,7 @@ const Case kCases[] = {
     {.name = "ASettingsFileInUseWithoutVersionsIsOneErrorAndNoClient",
      .files = {Settings(L"A.dll"), kNoVersions},
      .faults = {{Fault::HoldOpen, L"Morvane.ini"}},
-     .boxes = {Error(L"Sharing violation.")}},
-    {.name = "SettingsFilesThatCantBeWrittenAreOnlyRead",
-     .files = Installed(L"A.dll=1", {Fix(L"A.dll", kNew)}),
-     .sServer = L"VrsSis:1.2,A.dll:2,",
-     .faults = {{Fault::Immutable, L"Morvane.ini"}, {Fault::Immutable, L"MorvaneVrs.ini"}},
-     .boxes = {kCopyYes},
-     .waits = {Copying(L"A.dll")},
-     .started = {kRefresh, Client(L"")},
-     .after = {{L"A.dll", kNew}}},
-    {.name = "AVersionsFileThatCantBeWrittenBesideRegistrySettingsIsOnlyRead",
-     .files = {kNoSettings, Versions(L"A.dll=1\r\n"), Fix(L"A.dll", kNew)},
-     .registry = {{L"NomSrvApl", L"SRVAPL"}, {L"VrsSis", L"1.2"}, {L"LSTCOMP", L"A.dll"}},
-     .sServer = L"VrsSis:1.2,A.dll:2,",
-     .faults = {{Fault::Immutable, L"MorvaneVrs.ini"}},
-     .boxes = {kCopyYes},
-     .waits = {Copying(L"A.dll")},
-     .started = {kRefresh, Client(L"")},
-     .after = {Settings(L"A.dll"), {L"A.dll", kNew}}},
+     .boxes = {{kError, L"Sharing violation."}}},
     // The settings can't be stored, which does not stop the run; the copy
     // can't be made, and the user may still start the client.
     {.name = "AFirstRunInAFolderThatCantBeWrittenReportsTheCopy",
@@ -369,7 +298,8 @@ const Case kCases[] = {
          Installed(L"A.dll=1,Missing.dll=1,C.dll=1", {Fix(L"A.dll", kNew), Fix(L"C.dll", kNew)}),
      .sServer = L"VrsSis:1.2,A.dll:2,C.dll:2,",
      .boxes = {kCopyYes,
-               Failed(L"La lista de versiones del servidor no tiene el elemento \"Missing.dll\"."),
+               {kFailed,
+                L"La lista de versiones del servidor no tiene el elemento \"Missing.dll\"."},
                kContinueYes},
      .waits = {Copying(L"A.dll")},
      .started = {Client(L"")},
@@ -377,15 +307,13 @@ const Case kCases[] = {
     {.name = "AMissingRefreshToolAfterACopyFailsThePass",
      .files = Installed(L"A.dll=1", {{L"KV_DirAzevUvevIzi.exe", kGone}, Fix(L"A.dll", kNew)}),
      .sServer = L"VrsSis:1.2,A.dll:2,",
-     .boxes = {kCopyYes, Failed(L"File not found."), kContinueNo},
+     .boxes = {kCopyYes, {kFailed, L"File not found."}, kContinueNo},
      .waits = {Copying(L"A.dll")},
      .after = {{L"A.dll", kNew}}},
     Refused("ANameThatLeadsOutOfTheFolderIsRefused", L"..\\Fuera.dll",
             L"lleva fuera de la carpeta de la aplicación."),
     Refused("ADeviceNameIsRefused", L"NUL", L"no es un nombre de archivo válido."),
     FolderOutsideTheCodePage(),
-    LongLists("LongListsAreReadWhole", false),
-    LongLists("LongListsFromTheRegistryAreStoredWhole", true),
 
     // --- Copies that fail: the installed files stay whole -------------------
     CopyOfBFails("ACopyOverAFileInUseFails", {}, {{Fault::HoldOpen, L"B.dll"}}, L" Access denied."),
