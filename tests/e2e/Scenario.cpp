@@ -219,21 +219,11 @@ void Check(const Case& scenario) {
                    ? scenario.boxes[i].iAnswer
                    : (std::ranges::count(box.buttons, IDNO) != 0 ? IDNO : IDOK);
     };
-    // The bench's journal, hooked into the launcher's thread, writes down
-    // every wait dialog as it goes, however briefly it was up.
-    const KV_Api::Unique<HMODULE, &FreeLibrary> journal(
-        LoadLibraryW((BuildFolder() / L"KV_WaitJournal.dll").c_str()));
-    const auto cbt = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void*>(GetProcAddress(journal.Get(), "WaitJournalCbt")));
-    KV_Api::Unique<HHOOK, &UnhookWindowsHookEx> hook;
-    const auto run = KV_Bench::RunAnswering(
-        (at.app / L"KV_ZudIvi.exe").wstring(), scenario.sArguments, answer, 60000,
-        [&](DWORD dwThreadId) {
-            hook.Reset(SetWindowsHookExW(WH_CBT, cbt, journal.Get(), dwThreadId));
-            EXPECT_TRUE(hook) << "the wait-dialog journal could not hook the launcher";
-        });
+    const auto run =
+        KV_Bench::RunAnswering((at.app / L"KV_ZudIvi.exe").wstring(), scenario.sArguments, answer);
+    EXPECT_TRUE(run.bJournaled) << "the wait-dialog journal could not hook the launcher";
     EXPECT_TRUE(run.bEnded) << "the launcher was still running at the time limit";
-    EXPECT_TRUE(run.bStartedEnded) << "programs it started were still running";
+    EXPECT_EQ(run.stillRunning, std::vector<std::wstring>{}) << "programs it started";
     held.clear();
 
     const auto expand = [&at](std::wstring sText) {

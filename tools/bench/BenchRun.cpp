@@ -100,15 +100,13 @@ std::string Describe(const DialogSeen& dialog) {
 }
 
 HRESULT CallDllEntry(const std::wstring& sDll, const char* sEntry) {
-    const HMODULE module = LoadLibraryW(sDll.c_str());
-    if (module == nullptr) {
+    const KV_Api::Unique<HMODULE, &FreeLibrary> module(LoadLibraryW(sDll.c_str()));
+    if (!module) {
         return HRESULT_FROM_WIN32(GetLastError());
     }
     auto* entry = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-        reinterpret_cast<void*>(GetProcAddress(module, sEntry)));
-    const HRESULT hr = entry != nullptr ? entry() : E_NOINTERFACE;
-    FreeLibrary(module);
-    return hr;
+        reinterpret_cast<void*>(GetProcAddress(module.Get(), sEntry)));
+    return entry != nullptr ? entry() : E_NOINTERFACE;
 }
 
 namespace {
@@ -150,7 +148,7 @@ DialogSeen AnswerNextDialog(DWORD dwProcessId, int iButton, DWORD dwLimitMs) {
 }
 
 RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments, Answerer answer,
-                       DWORD dwLimitMs, const BeforeStart& beforeStart) {
+                       DWORD dwLimitMs) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
@@ -173,12 +171,16 @@ RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments,
     const KV_Api::UniqueHandle process(info.hProcess);
     const KV_Api::UniqueHandle thread(info.hThread);
     AssignProcessToJobObject(job.Get(), process.Get());
-    if (beforeStart) {
-        beforeStart(info.dwThreadId);
-    }
+    const KV_Api::Unique<HMODULE, &FreeLibrary> journal(
+        LoadLibraryW((ModuleFolder(nullptr) + L"\\KV_WaitJournal.dll").c_str()));
+    const auto cbt = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
+        journal ? GetProcAddress(journal.Get(), "WaitJournalCbt") : nullptr));
+    const KV_Api::Unique<HHOOK, &UnhookWindowsHookEx> hook(
+        cbt != nullptr ? SetWindowsHookExW(WH_CBT, cbt, journal.Get(), info.dwThreadId) : nullptr);
     ResumeThread(thread.Get());
 
     RunResult result;
+    result.bJournaled = static_cast<bool>(hook);
     HWND answered = nullptr;
     const DWORD start = GetTickCount();
     while (WaitForSingleObject(process.Get(), 50) == WAIT_TIMEOUT) {
@@ -196,22 +198,17 @@ RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments,
             continue;
         }
         Sleep(100); // let the box finish laying itself out
-        DialogSeen dialog = Inspect(hwnd);
-        result.dialogs.push_back(dialog);
-        Press(hwnd, answer(dialog));
+        Press(hwnd, answer(Inspect(hwnd)));
         answered = hwnd;
     }
     result.bEnded = true;
-    result.dwEndTick = GetTickCount();
-    GetExitCodeProcess(process.Get(), &result.dwExitCode);
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
     while (QueryInformationJobObject(job.Get(), JobObjectBasicAccountingInformation, &accounting,
                                      sizeof(accounting), nullptr) &&
            accounting.ActiveProcesses > 0 && GetTickCount() - start < dwLimitMs) {
         Sleep(20);
     }
-    result.bStartedEnded = accounting.ActiveProcesses == 0;
-    if (!result.bStartedEnded) {
+    if (accounting.ActiveProcesses > 0) {
         struct {
             JOBOBJECT_BASIC_PROCESS_ID_LIST list;
             ULONG_PTR more[63];

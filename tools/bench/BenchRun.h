@@ -33,12 +33,9 @@ HRESULT CallDllEntry(const std::wstring& sDll, const char* sEntry);
 DialogSeen AnswerNextDialog(DWORD dwProcessId, int iButton, DWORD dwLimitMs = 10000);
 
 struct RunResult {
-    std::vector<DialogSeen> dialogs; // in the order they appeared
-    bool bEnded = false;             // false: still running at the time limit, then killed
-    DWORD dwExitCode = 0;
-    bool bStartedEnded = false;             // the programs it started have ended too
-    std::vector<std::wstring> stillRunning; // when not: the programs left
-    DWORD dwEndTick = 0;                    // GetTickCount() when its end was seen
+    bool bEnded = false;                    // false: still running at the time limit, then killed
+    bool bJournaled = false;                // the wait-dialog journal was hooked into it
+    std::vector<std::wstring> stillRunning; // the programs it started that had not ended
 };
 
 // Which button to press on a dialog.
@@ -52,14 +49,12 @@ void SaveScreenshot(HWND hwnd, const std::wstring& sPngPath);
 // processes that write the same report are numbered in the order they were told.
 std::wstring NextPictureName(const std::wstring& sReport, const wchar_t* sKind);
 
-// Called with the program's main thread id while the program is created and
-// not yet running, to hook it.
-using BeforeStart = std::function<void(DWORD dwThreadId)>;
-
 // Starts sExe with the arguments, answers every dialog it shows, and waits
-// for it and the programs it starts to end, for at most dwLimitMs.
-// Environment and working folder are the caller's.
+// for it and the programs it starts to end, for at most dwLimitMs. The
+// bench's journal (KV_WaitJournal.dll beside the calling program) is hooked
+// into its thread, to write down every wait dialog as it goes, however
+// briefly it was up. Environment and working folder are the caller's.
 RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments, Answerer answer,
-                       DWORD dwLimitMs = 60000, const BeforeStart& beforeStart = {});
+                       DWORD dwLimitMs = 60000);
 
 } // namespace KV_Bench

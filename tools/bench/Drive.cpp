@@ -15,39 +15,6 @@
 #include <algorithm>
 #include <string>
 
-namespace {
-
-// The journal beside this program, hooked into one thread for the whole run.
-class Journal {
-public:
-    Journal()
-        : m_dll(LoadLibraryW((KV_Bench::ModuleFolder(nullptr) + L"\\KV_WaitJournal.dll").c_str())) {
-    }
-    Journal(const Journal&) = delete;
-    Journal& operator=(const Journal&) = delete;
-    ~Journal() {
-        if (m_hook != nullptr) {
-            UnhookWindowsHookEx(m_hook);
-        }
-        if (m_dll != nullptr) {
-            FreeLibrary(m_dll);
-        }
-    }
-    void Attach(DWORD dwThreadId) {
-        auto* proc = m_dll == nullptr ? nullptr
-                                      : reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
-                                            GetProcAddress(m_dll, "WaitJournalCbt")));
-        m_hook = proc != nullptr ? SetWindowsHookExW(WH_CBT, proc, m_dll, dwThreadId) : nullptr;
-    }
-    bool Attached() const { return m_hook != nullptr; }
-
-private:
-    HMODULE m_dll;
-    HHOOK m_hook = nullptr;
-};
-
-} // namespace
-
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
         return 2;
@@ -81,7 +48,6 @@ int wmain(int argc, wchar_t** argv) {
     // The journal reads where to write from the program's environment.
     SetEnvironmentVariableW(L"KV_BENCH_REPORT", sReport.c_str());
     SetEnvironmentVariableW(L"KV_BENCH_SHOTS", sShots.empty() ? nullptr : sShots.c_str());
-    Journal journal;
     const auto answer = [&](const KV_Bench::DialogSeen& dialog) {
         std::wstring sLine = KV_Bench::FromUtf8(KV_Bench::Describe(dialog));
         if (!sShots.empty()) {
@@ -99,9 +65,8 @@ int wmain(int argc, wchar_t** argv) {
         }
         return IDOK;
     };
-    const KV_Bench::RunResult result = KV_Bench::RunAnswering(
-        sProgram, sArguments, answer, 60000, [&](DWORD dwThreadId) { journal.Attach(dwThreadId); });
-    if (!journal.Attached()) {
+    const KV_Bench::RunResult result = KV_Bench::RunAnswering(sProgram, sArguments, answer);
+    if (!result.bJournaled) {
         KV_Bench::AppendUtf8Line(sReport, L"(the wait dialogs could not be watched)");
     }
     return result.bEnded ? 0 : 1;
