@@ -18,9 +18,9 @@ using namespace std::literals;
 
 // Shows a variant's kind and content in a failed comparison.
 static void PrintTo(const KV_Variant& v, std::ostream* os) {
-    const auto* bytes = v.Get<KV_Variant::Bytes>();
-    *os << "kind " << static_cast<int>(v.GetKind()) << ' '
-        << (bytes ? testing::PrintToString(*bytes) : testing::PrintToString(v.ToText()));
+    const auto* b = v.Get<KV_Variant::Bytes>();
+    *os << int(v.GetKind())
+        << (b ? testing::PrintToString(*b) : testing::PrintToString(v.ToText()));
 }
 
 namespace {
@@ -42,37 +42,31 @@ void Put(const char* name, DWORD type, std::string_view data, const std::string&
               ERROR_SUCCESS);
 }
 
-// Bytes outside printable ASCII as "<decimal>".
-std::string Shown(std::string_view bytes) {
-    std::string s;
-    for (const unsigned char b : bytes) {
-        s += b >= ' ' && b <= '~' ? std::string(1, static_cast<char>(b))
-                                  : '<' + std::to_string(b) + '>';
-    }
-    return s;
-}
-
-// A key's values as "name=type:data;", then its sub-keys as "name{...}";
-// "-" when there is no key.
+// A key's values as "name=type:data;", then its sub-keys as "name{...}",
+// bytes outside printable ASCII as "<decimal>"; "-" when there is no key.
 std::string Dump(const std::string& sKey = kKey, HKEY root = HKEY_LOCAL_MACHINE) {
     KV_Api::UniqueKey key;
     if (RegOpenKeyExA(root, sKey.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {
         return "-";
     }
     std::string s;
-    char name[1024];
-    char data[1024];
-    DWORD type = 0;
-    for (DWORD i = 0, length = 1024, size = 1024;
-         RegEnumValueA(key.Get(), i++, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(data),
+    char name[1024], data[1024];
+    for (DWORD i = 0, n = 1024, size = 1024, type = 0;
+         RegEnumValueA(key.Get(), i++, name, &n, nullptr, &type, reinterpret_cast<BYTE*>(data),
                        &size) == ERROR_SUCCESS;
-         length = size = 1024) {
-        s += Shown({name, length}) + '=' + std::to_string(type) + ':' + Shown({data, size}) + ';';
+         n = size = 1024) {
+        s +=
+            std::string(name, n) + '=' + std::to_string(type) + ':' + std::string(data, size) + ';';
     }
     for (DWORD i = 0; RegEnumKeyA(key.Get(), i++, name, sizeof name) == ERROR_SUCCESS;) {
-        s += Shown(name) + '{' + Dump(name, key.Get()) + '}';
+        s += std::string(name) + '{' + Dump(name, key.Get()) + '}';
     }
-    return s;
+    std::string shown; // the sub-keys' dumps are printable already
+    for (const unsigned char b : s) {
+        shown += b >= ' ' && b <= '~' ? std::string(1, static_cast<char>(b))
+                                      : '<' + std::to_string(b) + '>';
+    }
+    return shown;
 }
 
 KV_Reg At(const std::wstring& sSub, const std::wstring& sValue = L"", std::int32_t lType = 0) {
@@ -82,11 +76,6 @@ KV_Reg At(const std::wstring& sSub, const std::wstring& sValue = L"", std::int32
     reg.SetValueKey(sValue);
     reg.SetValueType(lType);
     return reg;
-}
-
-using State = std::tuple<std::int32_t, std::wstring, std::wstring, std::int32_t>;
-State StateOf(const KV_Reg& reg) {
-    return {reg.ClassKey(), reg.SectionKey(), reg.ValueKey(), reg.ValueType()};
 }
 
 // The values, or the sub-keys, listed into a list that holds a stale entry;
@@ -133,7 +122,7 @@ protected:
     }
 };
 
-TEST_F(KV_RegTest, ValuesAreReadByTheirStoredTypeOrGiveTheDefault) {
+TEST_F(KV_RegTest, ValuesAreReadByTheirStoredTypeAndWrittenByTheValueType) {
     SetEnvironmentVariableW(L"KVRT", L"C:\\Kv Dir");
     const std::tuple<DWORD, std::string_view, KV_Variant> cases[] = {
         {REG_SZ, std::string_view("%KVRT%!", 6), L"%KVRT%"}, // no terminator: all kept
@@ -147,35 +136,34 @@ TEST_F(KV_RegTest, ValuesAreReadByTheirStoredTypeOrGiveTheDefault) {
         SCOPED_TRACE(testing::Message() << type << ' ' << testing::PrintToString(data));
         Put("V", type, data);
         KV_Reg reg = At(L"", L"V", kRegBinary);
-        reg.SetDefault(L"default");
         EXPECT_EQ((std::pair{reg.Value(), reg.ValueType()}),
                   (std::pair{value, static_cast<std::int32_t>(type)}));
     }
     SetEnvironmentVariableW(L"KVRT", nullptr);
     EXPECT_EQ(KV_Reg::SwapEndian(static_cast<std::int32_t>(0x84030201)), 0x01020384);
 
-    // A new object points nowhere. A missing key gives the default as it is
-    // and keeps the type; the key is not made.
-    EXPECT_EQ(StateOf(KV_Reg()), State(0, L"", L"", kRegNone));
+    // A new object has no type (nor root, key or name: see the refusals). A
+    // missing key gives the default as it is and keeps the type; the key is
+    // not made.
+    EXPECT_EQ(KV_Reg().ValueType(), kRegNone);
     KV_Reg noKey = At(L"\\NoKey", L"V", kRegMultiSz);
     noKey.SetDefault(std::int16_t{-3});
     EXPECT_EQ((std::pair{noKey.Value(), noKey.ValueType()}),
               (std::pair{KV_Variant(std::int16_t{-3}), std::int32_t{kRegMultiSz}}));
     EXPECT_EQ(Dump(kKey + "\\NoKey"), "-");
-}
 
-TEST_F(KV_RegTest, WritesStoreWhatTheValueTypeSays) {
-    const std::tuple<std::int32_t, KV_Variant, const char*> cases[] = {
+    // Writes store what the value type says, making the key.
+    const std::tuple<std::int32_t, KV_Variant, const char*> writes[] = {
         {kRegExpandSz, L"%%", "1:%%<0>"},
         {kRegSz, L"%TEMP%\\x", "2:%TEMP%\\x<0>"},
         {kRegExpandSz, std::int16_t{-7}, "1:-7<0>"},
         {kRegDword, std::int16_t{-2}, "4:<254><255><255><255>"},
         {kRegDwordBigEndian, std::int32_t{0x01020304}, "4:<4><3><2><1>"},
         {kRegBinary, Bytes{1, 2, 3}, "3:<1><2><3>"}};
-    for (const auto& [type, value, stored] : cases) {
+    for (const auto& [type, value, stored] : writes) {
         SCOPED_TRACE(testing::Message() << type << ' ' << testing::PrintToString(value));
-        At(L"\\Sub", L"T", type).SetValue(value); // the key is made by the write
-        EXPECT_EQ(Dump(), "Sub{T="s + stored + ";}");
+        At(L"\\Sub", L"T", type).SetValue(value);
+        EXPECT_EQ(Dump(kKey + "\\Sub"), "T="s + stored + ";");
     }
 }
 
@@ -188,7 +176,6 @@ TEST_F(KV_RegTest, WhatCannotBeDoneRaisesAndWritesNothing) {
     const auto expand = [](std::wstring sText) { return [=] { KV_Reg::ExpandEnvStr(sText); }; };
     KV_Reg perf;
     perf.SetClassKey(kRegPerformanceData);
-    perf.SetValueKey(L"Global");
     const std::wstring sIn = L"-2147483646',Section: '" + kSection;
     const std::wstring sSet = L"Failed to set registry value Key: '" + sIn;
     const std::wstring sToN = sSet + L"',Key: 'N' to value: '";
@@ -230,9 +217,7 @@ TEST_F(KV_RegTest, KeysAndValuesAreMadeListedAndDeleted) {
     EXPECT_EQ(std::tuple(reg.KeyExists(), List(reg), List(reg, true)), // no key: no error
               std::tuple(false, Names{}, Names{}));
     EXPECT_TRUE(reg.CreateKey());
-    EXPECT_TRUE(reg.KeyExists());
     Put("V", REG_SZ, "keep\0"sv, kKey + "\\A\\B\\C");
-    EXPECT_TRUE(reg.CreateKey()); // already there: changes nothing
     EXPECT_EQ(Dump(), "A{B{C{V=1:keep<0>;}}}");
     EXPECT_TRUE(reg.DeleteKey());
     EXPECT_EQ(Dump(), "A{B{}}");
@@ -241,65 +226,70 @@ TEST_F(KV_RegTest, KeysAndValuesAreMadeListedAndDeleted) {
     // Names longer than a key's 255 characters are read whole. Wine's narrow
     // functions take paths of up to MAX_PATH characters only: the longest key
     // name is made through the wide ones.
-    const std::string sLongValue = "V3" + std::string(300, 'x');
-    for (const std::string& sName : {""s, "V1"s, sLongValue}) {
-        Put(sName.c_str(), REG_DWORD, "\0\0\0\0"sv);
-    }
+    Put("", REG_DWORD, "\0\0\0\0"sv);
+    Put("V1", REG_DWORD, "\0\0\0\0"sv);
+    Put(("V3" + std::string(300, 'x')).c_str(), REG_DWORD, "\0\0\0\0"sv);
     const std::wstring sLongKey = kSection + L"\\" + std::wstring(255, L'L');
     ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, sLongKey.c_str(), nullptr, REG_SZ, L"", 2), 0);
     const std::wstring sLongName = L"V3" + std::wstring(300, L'x');
     EXPECT_EQ(List(At(L"")), (Names{L"", L"V1", sLongName}));
     EXPECT_EQ(List(At(L""), true), (Names{L"A", std::wstring(255, L'L')}));
 
-    KV_Reg value = At(L"", L"V1");
-    EXPECT_TRUE(value.DeleteValue());
-    value.SetValueKey(L""); // the unnamed value
-    EXPECT_TRUE(value.DeleteValue());
-    EXPECT_EQ(List(value), Names{sLongName});
+    EXPECT_TRUE(At(L"", L"V1").DeleteValue());
+    EXPECT_TRUE(At(L"").DeleteValue()); // the unnamed value
+    EXPECT_EQ(List(At(L"")), Names{sLongName});
 }
 
-TEST_F(KV_RegTest, AnAssociationIsWrittenUnderBothClassRoots) {
+TEST_F(KV_RegTest, AssociationsAreWrittenUnderBothClassRootsAndVerbsAddedBestEffort) {
     // Wine keeps one store for both class roots, so the trees are read under
-    // one; only a failure (below) tells the second write happened. Each case
-    // ends on a clean slate.
-    const auto expect = [this](const KV_Reg& reg, const std::string& sTree,
-                               const std::wstring& sLast) {
-        EXPECT_EQ(Dump("KvRegTest.Doc", kHkcr), sTree);
-        EXPECT_EQ(Dump(".kvrt", kHkcr), "=1:KvRegTest.Doc<0>;");
-        EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, kClass + sLast, L"", kRegSz));
-        TearDown();
-    };
+    // one; only a failure (below) tells the second write happened. The
+    // object's value name and type don't matter.
+    //
     // Every verb, the empty texts taking their defaults; a leading quote
     // alone gets only the closing one, and spaces around are trimmed.
     KV_Reg reg = At(L"", L"V", kRegDword);
     reg.CreateEXEAssociation(L" \"E.exe ", kClass, L"Doc", L"kvrt", L"", true, L"", true, L"", true,
                              L"", 0);
-    expect(reg,
-           R"(=1:Doc<0>;DefaultIcon{=1:"E.exe",0<0>;}shell{)"
-           R"(add{=1:&Install kvrt<0>;command{=1:"E.exe" /a "%1"<0>;}})"
-           R"(new{=1:&New<0>;command{=1:"E.exe" /n "%1"<0>;}})"
-           R"(open{=1:&Open<0>;command{=1:"E.exe" "%1"<0>;}})"
-           R"(print{=1:&Print<0>;command{=1:"E.exe" /p "%1"<0>;}}})",
-           L"\\DefaultIcon");
+    EXPECT_EQ(Dump(".kvrt", kHkcr), "=1:KvRegTest.Doc<0>;");
+    EXPECT_EQ(Dump("KvRegTest.Doc", kHkcr),
+              R"(=1:Doc<0>;DefaultIcon{=1:"E.exe",0<0>;}shell{)"
+              R"(add{=1:&Install kvrt<0>;command{=1:"E.exe" /a "%1"<0>;}})"
+              R"(new{=1:&New<0>;command{=1:"E.exe" /n "%1"<0>;}})"
+              R"(open{=1:&Open<0>;command{=1:"E.exe" "%1"<0>;}})"
+              R"(print{=1:&Print<0>;command{=1:"E.exe" /p "%1"<0>;}}})");
+    TearDown(); // each case on a clean slate
     // Own texts; a closing quote alone gets only the opening one; the verbs
     // run open, print, add, new.
     reg.CreateEXEAssociation(L"%KV%\\E.exe\"", kClass, L"Doc", L"kvrt", L"100% &Ver", true,
                              L"&Imprimir", true, L"&Nuevo", true, L"&Instalar");
-    expect(reg,
-           R"(=1:Doc<0>;shell{add{=1:&Instalar<0>;command{=2:"%KV%\E.exe" /a "%1"<0>;}})"
-           R"(new{=1:&Nuevo<0>;command{=2:"%KV%\E.exe" /n "%1"<0>;}})"
-           R"(open{=1:100% &Ver<0>;command{=2:"%KV%\E.exe" "%1"<0>;}})"
-           R"(print{=1:&Imprimir<0>;command{=2:"%KV%\E.exe" /p "%1"<0>;}}})",
-           L"\\shell\\new\\command");
+    EXPECT_EQ(Dump("KvRegTest.Doc", kHkcr),
+              R"(=1:Doc<0>;shell{add{=1:&Instalar<0>;command{=2:"%KV%\E.exe" /a "%1"<0>;}})"
+              R"(new{=1:&Nuevo<0>;command{=2:"%KV%\E.exe" /n "%1"<0>;}})"
+              R"(open{=1:100% &Ver<0>;command{=2:"%KV%\E.exe" "%1"<0>;}})"
+              R"(print{=1:&Imprimir<0>;command{=2:"%KV%\E.exe" /p "%1"<0>;}}})");
 
-    // The first write refused raises at once, and what was written stays. A
-    // class path that fits MAX_PATH under HKEY_CLASSES_ROOT but not below
-    // SOFTWARE\Classes is refused by Wine's narrow functions there.
+    // Additional verbs need a list of triples, and the class: the association
+    // leaves the root at HKEY_LOCAL_MACHINE, where the class is not, and an
+    // empty list is a whole one that still needs it. No path gets one quote.
+    // An association's first write refused raises at once, and what was
+    // written stays: a class path that fits MAX_PATH under HKEY_CLASSES_ROOT
+    // but not below SOFTWARE\Classes is refused by Wine's narrow functions
+    // there.
+    TearDown();
+    const auto add = [&reg](std::vector<KV_Variant> items) {
+        return [&reg, items] { reg.CreateAdditionalEXEAssociations(kClass, items); };
+    };
+    reg.CreateEXEAssociation(L"   ", kClass, L"Doc", L"kvrt");
     const std::wstring sLong(300, L'c');
     const std::wstring sLongClass = kClass + std::wstring(237, L'x');
     const std::wstring sFailed = L"Failed to set registry value Key: '";
     ExpectRefused(
-        {{"HKEY_CLASSES_ROOT",
+        {{"four items", add({L"x", L"x", L"x", L"x"}), -2147194452,
+          L"Invalid parameter list passed to CreateAdditionalEXEAssociations - expected "
+          L"Name/Text/Command"},
+         {"no items", add({}), -2147194451,
+          L"Error - attempt to create additional associations before class defined."},
+         {"HKEY_CLASSES_ROOT",
           [&] { KV_Reg().CreateEXEAssociation(L"E.exe", sLong, L"Doc", L"kvrt"); }, 26001,
           sFailed + L"-2147483648',Section: '" + sLong + L"',Key: '' to value: 'Doc'"},
          {"HKEY_LOCAL_MACHINE",
@@ -307,22 +297,6 @@ TEST_F(KV_RegTest, AnAssociationIsWrittenUnderBothClassRoots) {
           sFailed + L"-2147483646',Section: 'SOFTWARE\\Classes\\" + sLongClass +
               L"',Key: '' to value: 'Doc'"}});
     EXPECT_EQ(Dump(kLongClass, kHkcr), "=1:Doc<0>;");
-}
-
-TEST_F(KV_RegTest, AdditionalVerbsNeedATripleListAndTheClassAndAreBestEffort) {
-    KV_Reg reg;
-    const auto add = [&reg](std::vector<KV_Variant> items) {
-        return [&reg, items] { reg.CreateAdditionalEXEAssociations(kClass, items); };
-    };
-    // The association leaves the root at HKEY_LOCAL_MACHINE, where the class
-    // is not. An empty list is a whole one, and still needs the class. No
-    // path gets one quote.
-    reg.CreateEXEAssociation(L"   ", kClass, L"Doc", L"kvrt");
-    ExpectRefused({{"four items", add({L"x", L"x", L"x", L"x"}), -2147194452,
-                    L"Invalid parameter list passed to CreateAdditionalEXEAssociations - expected "
-                    L"Name/Text/Command"},
-                   {"no items", add({}), -2147194451,
-                    L"Error - attempt to create additional associations before class defined."}});
 
     // With the class there an empty list raises nothing. Each write is on its
     // own: an item with no text form skips what needs it, and a write the
@@ -339,7 +313,7 @@ TEST_F(KV_RegTest, AdditionalVerbsNeedATripleListAndTheClassAndAreBestEffort) {
               R"(Edit{=1:&Edit<0>;command{=1:edit.exe "%1"<0>;}})"
               R"(NoCmd{=1:&No command<0>;}NoText{command{=1:notext.exe<0>;}})"
               R"(open{=1:&Open<0>;command{=1:" "%1"<0>;}}})");
-    EXPECT_EQ(StateOf(reg), State(kRegLocalMachine, kClass + L"\\shell\\7\\command", L"", kRegSz));
+    EXPECT_EQ(reg.SectionKey(), kClass + L"\\shell\\7\\command"); // not below SOFTWARE\Classes
 }
 
 TEST_F(KV_RegTest, TextCrossesInTheAnsiCodePageExactlyOrNotAtAll) {
@@ -355,19 +329,17 @@ TEST_F(KV_RegTest, TextCrossesInTheAnsiCodePageExactlyOrNotAtAll) {
     // they were.
     Put("?", REG_SZ, "old\0"sv, kKey + "\\O");
     Put("O", REG_SZ, "old\0"sv, kKey + "\\O");
-    KV_Reg omega = At(L"\\Ω", L"O", kRegSz);
-    KV_Reg name = At(L"\\O", L"Ж", kRegSz);
     const auto refused = [](const std::wstring& sText) {
         return L"The text '" + sText + L"' can't be written in the system's code page (1252)";
     };
     ExpectRefused({
-        {"opened: EnumerateSections", [&] { List(omega, true); }, -2147194454,
+        {"opened: EnumerateSections", [] { List(At(L"\\Ω"), true); }, -2147194454,
          refused(kSection + L"\\Ω")},
         {"made: CreateKey", [] { At(L"\\O＼B").CreateKey(); }, 5, refused(kSection + L"\\O＼B")},
-        {"DeleteKey", [&] { omega.DeleteKey(); }, 5, refused(kSection + L"\\Ω")},
-        {"Value of a name", [&] { name.Value(); }, 5, refused(L"Ж")},
-        {"SetValue of a name", [&] { name.SetValue(L"new"); }, 5, refused(L"Ж")},
-        {"DeleteValue of a name", [&] { name.DeleteValue(); }, 5, refused(L"Ж")},
+        {"DeleteKey", [] { At(L"\\Ω").DeleteKey(); }, 5, refused(kSection + L"\\Ω")},
+        {"Value of a name", [] { At(L"\\O", L"Ж").Value(); }, 5, refused(L"Ж")},
+        {"SetValue of a name", [] { At(L"\\O", L"Ж", kRegSz).SetValue(L"new"); }, 5, refused(L"Ж")},
+        {"DeleteValue of a name", [] { At(L"\\O", L"Ж").DeleteValue(); }, 5, refused(L"Ж")},
         {"SetValue of a text", [] { At(L"\\O", L"O", kRegSz).SetValue(L"Ω"); }, 5, refused(L"Ω")},
     });
     EXPECT_EQ(List(At(L""), true), (Names{L"Niño", L"O"}));
