@@ -169,6 +169,7 @@ TEST_F(KV_RegTest, ValuesAreReadByTheirStoredTypeAndWrittenByTheValueType) {
 
 TEST_F(KV_RegTest, WhatCannotBeDoneRaisesAndWritesNothing) {
     Put("N", REG_SZ, "old\0"sv);
+    Put("Long", REG_EXPAND_SZ, std::string(40000, 'x') + '\0');
     SetEnvironmentVariableW(L"KVRT", L"C:\\Kv Dir");
     const auto set = [](std::int32_t lType, KV_Variant v, const wchar_t* sSub = L"") {
         return [=] { At(sSub, L"N", lType).SetValue(v); };
@@ -201,12 +202,13 @@ TEST_F(KV_RegTest, WhatCannotBeDoneRaisesAndWritesNothing) {
                     L"Failed to open key '" + sIn + L"\\Gone' for delete access"},
                    {"DeleteValue, no value", [] { At(L"", L"Other").DeleteValue(); }, 26001,
                     L"Failed to delete registry Key: '" + sIn + L"',Key: 'Other"},
-                   {"40,000", expand(std::wstring(40000, L'x')), 5, sTooLong},
+                   {"40,000, read as a value", [] { At(L"", L"Long").Value(); }, 5, sTooLong},
                    {"32,767", expand(std::wstring(32767, L'x')), 5, sTooLong},
                    {"32,767 expanded", expand(L"%KVRT%" + std::wstring(32758, L'x')), 5, sTooLong},
                    {"performance data", [&] { perf.Value(); }, HRESULT_FROM_WIN32(ERROR_MORE_DATA),
                     L"More data available."}});
     SetEnvironmentVariableW(L"KVRT", nullptr);
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kKey.c_str(), "Long"); // too long for the dump
     EXPECT_EQ(KV_Reg::ExpandEnvStr(std::wstring(32766, L'x')), std::wstring(32766, L'x'));
     // The key is made before the value is refused; a key to delete from is not.
     EXPECT_EQ(Dump(), "N=1:old<0>;New{}");
