@@ -19,7 +19,7 @@ using namespace std::literals;
 // Shows a variant's kind and content in a failed comparison.
 static void PrintTo(const KV_Variant& v, std::ostream* os) {
     const auto* b = v.Get<KV_Variant::Bytes>();
-    *os << int(v.GetKind())
+    *os << int(v.GetKind()) << ' '
         << (b ? testing::PrintToString(*b) : testing::PrintToString(v.ToText()));
 }
 
