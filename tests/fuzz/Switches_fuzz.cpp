@@ -34,10 +34,9 @@ void FuzzText(const std::wstring& commandLine) {
     const std::size_t programEnd = (quoted ? 1 : 0) + program.size();
     FUZZ_CHECK(programEnd + arguments.size() <= commandLine.size());
     FUZZ_CHECK(commandLine.compare(quoted ? 1 : 0, program.size(), program) == 0);
-    std::wstring between =
+    const std::wstring between =
         commandLine.substr(programEnd, commandLine.size() - arguments.size() - programEnd);
-    if (quoted && !between.empty() && between[0] == L'"') {
-        between.erase(0, 1);
-    }
-    FUZZ_CHECK(between.find_first_not_of(L" \t") == std::wstring::npos);
+    // The quoted program's closing quote, when there is one, comes first.
+    FUZZ_CHECK(between.find_first_not_of(L" \t", quoted && between.starts_with(L'"') ? 1 : 0) ==
+               std::wstring::npos);
 }

@@ -37,24 +37,18 @@ TEST(KV_DlgEsp, ShowsCaptionAndLabelAtTheDesignedPlaceAndCutsALongText) {
 
         // A text far longer than the label holds is kept whole and cut on
         // screen: nothing grows.
-        std::wstring text;
-        for (int i = 0; i < 40; ++i) {
-            text += L"Copiando componentes del servidor ";
-        }
+        const std::wstring text(1500, L'v');
         dialog.SetMsg(L"", text);
         EXPECT_EQ(TextOf(hwnd), L"");
         EXPECT_EQ(TextOf(label), text);
         RECT client{};
         GetClientRect(hwnd, &client);
-        EXPECT_EQ(client.right, 203);
-        EXPECT_EQ(client.bottom, 71);
+        EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(203L, 71L));
         RECT place{};
         GetWindowRect(label, &place);
         MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&place), 2);
-        EXPECT_EQ(place.left, 8);
-        EXPECT_EQ(place.top, 8);
-        EXPECT_EQ(place.right, 8 + 181);
-        EXPECT_EQ(place.bottom, 8 + 45);
+        EXPECT_EQ(std::tuple(place.left, place.top, place.right, place.bottom),
+                  std::tuple(8L, 8L, 8L + 181, 8L + 45));
     }
     EXPECT_FALSE(IsWindow(hwnd)); // the dialog's end takes its window
 }
