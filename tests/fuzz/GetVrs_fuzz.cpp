@@ -9,15 +9,13 @@
 #include <optional>
 #include <sstream>
 
-using KV_ZudIviMain::GetVrs;
-
 namespace {
 
 // The lookup's answer, or nothing when it raised "not found"; any other
 // failure escapes and stops the fuzzer.
 std::optional<std::wstring> Lookup(const std::wstring& list, const std::wstring& key) {
     try {
-        return GetVrs(list, key);
+        return KV_ZudIviMain::GetVrs(list, key);
     } catch (const KV_Error& e) {
         FUZZ_CHECK(e.Number() == KV_Error::kInvalidArgument);
         FUZZ_CHECK(e.Description().find(TrimSpaces(key)) != std::wstring::npos);

@@ -11,8 +11,6 @@ using namespace KV_ZudIviMain;
 
 namespace {
 
-const auto Shown = [](const std::wstring& text) { return testing::PrintToString(text); };
-
 // An input and the two texts it gives.
 struct Row3 {
     const wchar_t *in, *first, *second;
@@ -28,10 +26,9 @@ TEST(ReadSwitches, ServerAndDebugOfTheUpperCasedCommandLine) {
           Row3{L"NOMSRVAPL=    ", L"", L""}, Row3{L"NOMSRVAPL= /ESDBG", L"/ESDBG", L"debug"},
           Row3{L"XNOMSRVAPL=SRV2 Y", L"SRV2", L""}, Row3{L"NOMSRVAPL=A NOMSRVAPL=B", L"A", L""},
           Row3{L"NOMSRVAPL=SERVIDOR\tUNO", L"SERVIDOR\tUNO", L""}}) {
-        SCOPED_TRACE(Shown(workingCopy));
-        const Switches switches = ReadSwitches(workingCopy);
-        EXPECT_EQ(switches.sNomSrvApl, server);
-        EXPECT_EQ(switches.bDebug ? L"debug" : L"", std::wstring(debug));
+        SCOPED_TRACE(testing::PrintToString(workingCopy));
+        EXPECT_EQ(ReadSwitches(workingCopy).sNomSrvApl, server);
+        EXPECT_EQ(ReadSwitches(workingCopy).bDebug ? L"debug" : L"", std::wstring(debug));
     }
 }
 
@@ -60,7 +57,7 @@ TEST(GetVrs, TheVersionOfTheItemNamedWholeByTheKey) {
           Row3{L"VrsSis:1,  :2,", L" ", L"2"}, Row3{L"VrsSis:3,", L"vrssis", nullptr},
           Row3{L"XVrsSis:1,VrsSisX:2,", L"VrsSis", nullptr}, Row3{L"VrsSis:1,", L"", nullptr},
           Row3{L"A:B:1,", L"A:B", nullptr}, Row3{L"A,B:1,", L"A,B", nullptr}}) {
-        SCOPED_TRACE(Shown(list) + " " + Shown(key));
+        SCOPED_TRACE(testing::PrintToString(list) + " " + testing::PrintToString(key));
         EXPECT_EQ(Answer(list, key),
                   version ? version
                           : L"5 La lista de versiones del servidor no tiene el elemento \"" +
@@ -82,10 +79,10 @@ TEST(GetVrs, TheVersionOfTheItemNamedWholeByTheKey) {
 TEST(TakeNextComponent, TheNextNameWithoutItsSpaces) {
     for (const auto& [list, name, rest] :
          {Row3{L" Comp1.dll , Comp2.ocx,", L"Comp1.dll", L" Comp2.ocx,"},
-          Row3{L"Comp2.ocx,", L"Comp2.ocx", L""}, Row3{L"Comp.dll", L"Comp.dll", L""},
+          Row3{L"Comp2.ocx,", L"Comp2.ocx", L""}, Row3{L" Comp.dll ", L"Comp.dll", L""},
           Row3{L",Comp2.ocx", L"", L"Comp2.ocx"}, Row3{L"", L"", L""},
           Row3{L"\tRep\\R 1.dll \t, x", L"\tRep\\R 1.dll \t", L" x"}}) {
-        SCOPED_TRACE(Shown(list));
+        SCOPED_TRACE(testing::PrintToString(list));
         std::wstring remaining = list;
         EXPECT_EQ(TakeNextComponent(remaining), name);
         EXPECT_EQ(remaining, rest);
@@ -117,7 +114,7 @@ TEST(ComponentName, WhatLeadsOutOfTheFolderAndWhatIsNoFileName) {
               L"\\\\?\\C:\\Comp.dll,\\\\SRV\\Share\\Comp.dll"}}) {
         std::wistringstream list(names);
         for (std::wstring name; std::getline(list, name, L',');) {
-            SCOPED_TRACE(Shown(name));
+            SCOPED_TRACE(testing::PrintToString(name));
             EXPECT_EQ(LeadsOutOfFolder(name), leadsOut);
             EXPECT_EQ(IsNotAFileName(name), notAFileName);
         }

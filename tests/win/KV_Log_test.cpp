@@ -43,7 +43,6 @@ TEST_F(WriteLogTest, LinesAppendInAnsiToTheDaysFileWithTheStampAsked) {
         std::swprintf(file, 300, L"%ls\\KVTESTLOG%04u%02u%02u.log", KV_Api::ExeFolder().c_str(),
                       t.wYear, t.wMonth, t.wDay);
         std::filesystem::remove(file);
-        WriteLog(L"uno", L"KVTESTLOG", false);
         WriteLog(L"Compañía.ocx - VLoc 1, VSrv 2", L"KVTESTLOG", false);
         WriteLog(L"", L"KVTESTLOG", false);
         WriteLog(L"--", L"KVTESTLOG", true);
@@ -53,7 +52,7 @@ TEST_F(WriteLogTest, LinesAppendInAnsiToTheDaysFileWithTheStampAsked) {
     char stamp[40];
     std::snprintf(stamp, 40, "%02u-%02u-%04u %02u.%02u.%02u", t.wDay, t.wMonth, t.wYear, t.wHour,
                   t.wMinute, t.wSecond);
-    EXPECT_EQ(KV_Bench::ReadBytes(file), "uno\r\nCompa\361\355a.ocx - VLoc 1, VSrv 2\r\n\r\n" +
+    EXPECT_EQ(KV_Bench::ReadBytes(file), "Compa\361\355a.ocx - VLoc 1, VSrv 2\r\n\r\n" +
                                              std::string(stamp) + ":--\r\n" + stamp + ":\r\n");
     std::filesystem::remove(file);
 
