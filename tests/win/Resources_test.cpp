@@ -18,7 +18,7 @@ const std::wstring kLauncher = KV_Bench::ModuleFolder(nullptr) + L"\\KV_ZudIvi.e
 // icon are there.
 TEST(Resources, VersionManifestAndIcon) {
     std::vector<BYTE> block(GetFileVersionInfoSizeW(kLauncher.c_str(), nullptr));
-    ASSERT_TRUE(GetFileVersionInfoW(kLauncher.c_str(), 0, block.size(), block.data()));
+    ASSERT_TRUE(GetFileVersionInfoW(kLauncher.c_str(), 0, DWORD(block.size()), block.data()));
     void* value = nullptr;
     UINT length = 0;
     const auto query = [&](const std::wstring& path) {
