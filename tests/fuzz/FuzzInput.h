@@ -20,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 }
 
 // Stops the fuzzer with the broken property in its report.
-[[noreturn]] inline void Broken(const char* file, int line, const char* condition) {
-    std::fprintf(stderr, "%s:%d: broken: %s\n", file, line, condition);
-    std::abort();
-}
-#define FUZZ_CHECK(condition) ((condition) ? void() : Broken(__FILE__, __LINE__, #condition))
+#define FUZZ_CHECK(condition)                                                                      \
+    ((condition) ? void()                                                                          \
+                 : (std::fprintf(stderr, "%s:%d: broken: %s\n", __FILE__, __LINE__, #condition),   \
+                    std::abort()))

@@ -7,8 +7,7 @@
 #include "KV_ZudIviMain.h"
 
 #include <optional>
-
-using KV_ZudIviMain::GetVrs;
+#include <sstream>
 
 namespace {
 
@@ -16,7 +15,7 @@ namespace {
 // failure escapes and stops the fuzzer.
 std::optional<std::wstring> Lookup(const std::wstring& list, const std::wstring& key) {
     try {
-        return GetVrs(list, key);
+        return KV_ZudIviMain::GetVrs(list, key);
     } catch (const KV_Error& e) {
         FUZZ_CHECK(e.Number() == KV_Error::kInvalidArgument);
         FUZZ_CHECK(e.Description().find(TrimSpaces(key)) != std::wstring::npos);
@@ -28,9 +27,8 @@ std::optional<std::wstring> Lookup(const std::wstring& list, const std::wstring&
 // name without its surrounding spaces is the key without them. Its answer is
 // always an item's tail: after a ':' or the whole item, up to a ',' or the end.
 std::optional<std::wstring> Reference(const std::wstring& list, const std::wstring& key) {
-    for (std::size_t start = 0, end = 0; start <= list.size(); start = end + 1) {
-        end = std::min(list.find(L',', start), list.size());
-        const std::wstring item = list.substr(start, end - start);
+    std::wistringstream items(list);
+    for (std::wstring item; std::getline(items, item, L',');) {
         const std::size_t colon = item.find(L':');
         if (!item.empty() && TrimSpaces(item.substr(0, colon)) == TrimSpaces(key)) {
             return colon == std::wstring::npos ? item : item.substr(colon + 1);

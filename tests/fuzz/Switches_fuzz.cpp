@@ -5,39 +5,32 @@
 #include "KV_ZudIviParts.h"
 
 using namespace KV_ZudIviMain;
-
-namespace {
-
-void CheckSwitches(const std::wstring& workingCopy) {
-    const Switches switches = ReadSwitches(workingCopy);
-    FUZZ_CHECK(switches.sNomSrvApl.find(L' ') == std::wstring::npos);
-    FUZZ_CHECK(workingCopy.find(switches.sNomSrvApl) != std::wstring::npos);
-    FUZZ_CHECK(switches.sNomSrvApl.empty() ||
-               workingCopy.find(L"NOMSRVAPL=") != std::wstring::npos);
-    FUZZ_CHECK(!switches.bDebug || workingCopy.find(L"/ESDBG") != std::wstring::npos);
-}
-
-} // namespace
+constexpr auto npos = std::wstring::npos;
 
 void FuzzText(const std::wstring& commandLine) {
     const std::wstring arguments = ArgumentsOf(commandLine);
     FUZZ_CHECK(commandLine.ends_with(arguments));
     FUZZ_CHECK(arguments.empty() || (arguments[0] != L' ' && arguments[0] != L'\t'));
-    CheckSwitches(commandLine);
-    CheckSwitches(arguments);
+    // The switches as read from the whole line or from its arguments.
+    for (const std::wstring& workingCopy : {commandLine, arguments}) {
+        const Switches switches = ReadSwitches(workingCopy);
+        FUZZ_CHECK(switches.sNomSrvApl.find(L' ') == npos);
+        FUZZ_CHECK(workingCopy.find(switches.sNomSrvApl) != npos);
+        FUZZ_CHECK(switches.sNomSrvApl.empty() || workingCopy.find(L"NOMSRVAPL=") != npos);
+        FUZZ_CHECK(!switches.bDebug || workingCopy.find(L"/ESDBG") != npos);
+    }
 
     // The command line is the program (quoted or not), then blanks, then the
     // arguments: the two readers agree on where the program ends.
     const std::wstring program = ProgramOf(commandLine);
     const bool quoted = !commandLine.empty() && commandLine[0] == L'"';
-    FUZZ_CHECK(program.find_first_of(quoted ? L"\"" : L" \t") == std::wstring::npos);
+    FUZZ_CHECK(program.find_first_of(quoted ? L"\"" : L" \t") == npos);
     const std::size_t programEnd = (quoted ? 1 : 0) + program.size();
     FUZZ_CHECK(programEnd + arguments.size() <= commandLine.size());
     FUZZ_CHECK(commandLine.compare(quoted ? 1 : 0, program.size(), program) == 0);
-    std::wstring between =
+    const std::wstring between =
         commandLine.substr(programEnd, commandLine.size() - arguments.size() - programEnd);
-    if (quoted && !between.empty() && between[0] == L'"') {
-        between.erase(0, 1);
-    }
-    FUZZ_CHECK(between.find_first_not_of(L" \t") == std::wstring::npos);
+    // The quoted program's closing quote, when there is one, comes first.
+    FUZZ_CHECK(between.find_first_not_of(L" \t", quoted && between.starts_with(L'"') ? 1 : 0) ==
+               npos);
 }

@@ -5,31 +5,30 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 using namespace KV_ZudIviMain;
 
 namespace {
 
-std::string Shown(const std::wstring& text) {
-    return testing::PrintToString(text);
-}
+// An input and the two texts it gives.
+struct Row3 {
+    const wchar_t *in, *first, *second;
+};
 
+// The server's name is the text after "NOMSRVAPL=" up to a space; "/ESDBG"
+// (debug) counts only after it when it is there.
 TEST(ReadSwitches, ServerAndDebugOfTheUpperCasedCommandLine) {
-    using Row = std::tuple<const wchar_t*, const wchar_t*, bool>;
-    const Row cases[] = {
-        Row{L"", L"", false}, Row{L"NOMSRVAPL=SRV1", L"SRV1", false},
-        Row{L"NOMSRVAPL=   SRV1   /ESDBG", L"SRV1", true},
-        Row{L"NOMSRVAPL=SRV1/ESDBG", L"SRV1/ESDBG", true},
-        // "/ESDBG" before the server switch is not seen
-        Row{L"/ESDBG NOMSRVAPL=SRV1", L"SRV1", false}, Row{L"/ESDBG", L"", true},
-        Row{L"UNO /ESDBGX", L"", true}, Row{L"NOMSRVAPL=", L"", false},
-        Row{L"NOMSRVAPL=    ", L"", false}, Row{L"NOMSRVAPL= /ESDBG", L"/ESDBG", true},
-        Row{L"XNOMSRVAPL=SRV2 Y", L"SRV2", false}, Row{L"NOMSRVAPL=A NOMSRVAPL=B", L"A", false},
-        Row{L"NOMSRVAPL=SERVIDOR\tUNO", L"SERVIDOR\tUNO", false}};
-    for (const auto& [workingCopy, server, debug] : cases) {
-        SCOPED_TRACE(Shown(workingCopy));
-        const Switches switches = ReadSwitches(workingCopy);
-        EXPECT_EQ(switches.sNomSrvApl, server);
-        EXPECT_EQ(switches.bDebug, debug);
+    for (const auto& [workingCopy, server, debug] :
+         {Row3{L"NOMSRVAPL=   SRV1   /ESDBG", L"SRV1", L"debug"},
+          Row3{L"NOMSRVAPL=SRV1/ESDBG", L"SRV1/ESDBG", L"debug"},
+          Row3{L"/ESDBG NOMSRVAPL=SRV1", L"SRV1", L""}, Row3{L"UNO /ESDBGX", L"", L"debug"},
+          Row3{L"NOMSRVAPL=    ", L"", L""}, Row3{L"NOMSRVAPL= /ESDBG", L"/ESDBG", L"debug"},
+          Row3{L"XNOMSRVAPL=SRV2 Y", L"SRV2", L""}, Row3{L"NOMSRVAPL=A NOMSRVAPL=B", L"A", L""},
+          Row3{L"NOMSRVAPL=SERVIDOR\tUNO", L"SERVIDOR\tUNO", L""}}) {
+        SCOPED_TRACE(testing::PrintToString(workingCopy));
+        EXPECT_EQ(ReadSwitches(workingCopy).sNomSrvApl, server);
+        EXPECT_EQ(ReadSwitches(workingCopy).bDebug ? L"debug" : L"", std::wstring(debug));
     }
 }
 
@@ -42,97 +41,80 @@ std::wstring Answer(const std::wstring& list, const std::wstring& key) {
     }
 }
 
+// Whole names: neither a longer name nor a version text matches. Spaces
+// around the name and the key don't count; the version keeps them. An empty
+// key names an item whose name is only spaces. Not found (no version): letter
+// case counts; an empty stretch after a trailing comma is no item; a name ends
+// at the first ':', never holds a ','.
 TEST(GetVrs, TheVersionOfTheItemNamedWholeByTheKey) {
-    using Row = std::tuple<const wchar_t*, const wchar_t*, const wchar_t*>;
-    const Row cases[] = {
-        Row{L"VrsSis:1.08.0008,Comp1.dll:2.1,", L"VrsSis", L"1.08.0008"},
-        Row{L"VrsSis:1.08.0008,Comp1.dll:2.1,", L"Comp1.dll", L"2.1"},
-        Row{L"Comp1.dll:1,VrsSis:2", L"VrsSis", L"2"},
-        // whole names: neither a longer name nor a version text matches
-        Row{L"XABC:1,ABC:2,", L"ABC", L"2"}, Row{L"Comp1.dll:VrsSis7,VrsSis:8,", L"VrsSis", L"8"},
-        Row{L"VrsSis,Comp1.dll:1,", L"VrsSis", L"VrsSis"}, Row{L"VrsSis:1:2,", L"VrsSis", L"1:2"},
-        // spaces around the name and the key don't count; the version keeps them
-        Row{L" VrsSis :1.2,", L"VrsSis", L"1.2"}, Row{L"VrsSis: 1.2 ,", L"  VrsSis ", L" 1.2 "},
-        Row{L",,VrsSis:1,,", L"VrsSis", L"1"}, Row{L"VrsSis:1,VrsSis:2,", L"VrsSis", L"1"},
-        Row{L"VrsSis:,", L"VrsSis", L""},
-        // an empty key names an item whose name is only spaces
-        Row{L"VrsSis:1,  :2,", L" ", L"2"},
-        // not found (no version): letter case counts; an empty stretch after a
-        // trailing comma is no item; a name ends at the first ':', never holds a ','
-        Row{L"VrsSis:3,", L"vrssis", nullptr}, Row{L"", L"VrsSis", nullptr},
-        Row{L"Comp1.dll:1,", L"VrsSis", nullptr}, Row{L"XVrsSis:1,VrsSisX:2,", L"VrsSis", nullptr},
-        Row{L"VrsSis:1,", L"", nullptr}, Row{L"A:B:1,", L"A:B", nullptr},
-        Row{L"A,B:1,", L"A,B", nullptr}};
-    for (const auto& [list, key, version] : cases) {
-        SCOPED_TRACE(Shown(list) + " " + Shown(key));
+    for (const auto& [list, key, version] :
+         {Row3{L"VrsSis:1.08.0008,Comp1.dll:2.1,", L"VrsSis", L"1.08.0008"},
+          Row3{L"Comp1.dll:1,VrsSis:2", L"VrsSis", L"2"}, Row3{L"XABC:1,ABC:2,", L"ABC", L"2"},
+          Row3{L"Comp1.dll:VrsSis7,VrsSis:8,", L"VrsSis", L"8"},
+          Row3{L"VrsSis,Comp1.dll:1,", L"VrsSis", L"VrsSis"},
+          Row3{L"VrsSis:1:2,", L"VrsSis", L"1:2"}, Row3{L" VrsSis : 1.2 ,", L"  VrsSis ", L" 1.2 "},
+          Row3{L",,VrsSis:1,,", L"VrsSis", L"1"}, Row3{L"VrsSis:1,VrsSis:2,", L"VrsSis", L"1"},
+          Row3{L"VrsSis:1,  :2,", L" ", L"2"}, Row3{L"VrsSis:3,", L"vrssis", nullptr},
+          Row3{L"XVrsSis:1,VrsSisX:2,", L"VrsSis", nullptr}, Row3{L"VrsSis:1,", L"", nullptr},
+          Row3{L"A:B:1,", L"A:B", nullptr}, Row3{L"A,B:1,", L"A,B", nullptr}}) {
+        SCOPED_TRACE(testing::PrintToString(list) + " " + testing::PrintToString(key));
         EXPECT_EQ(Answer(list, key),
                   version ? version
                           : L"5 La lista de versiones del servidor no tiene el elemento \"" +
                                 std::wstring(key) + L"\".");
     }
-}
 
-TEST(GetVrs, ALongListHasNoPositionLimit) {
+    // A long list has no position limit.
     std::wstring list;
     for (int i = 0; list.size() < 100000; ++i) {
         list += L"Comp" + std::to_wstring(i) + L".dll:1.0." + std::to_wstring(i) + L",";
     }
     const std::wstring version(40000, L'7');
     EXPECT_EQ(GetVrs(list + L"VrsSis:" + version + L",Last.dll:1,", L"VrsSis"), version);
-    EXPECT_EQ(GetVrs(list + L"VrsSis:" + version, L"VrsSis"), version);
     EXPECT_EQ(GetVrs(list, L"Comp4000.dll"), L"1.0.4000");
 }
 
 // Each call takes one name off the list: empty when the list has ended or at
 // an empty item, which ends the pass early.
 TEST(TakeNextComponent, TheNextNameWithoutItsSpaces) {
-    const std::wstring longName(70000, L'c');
-    using Row = std::tuple<std::wstring, std::wstring, std::wstring>;
-    const Row cases[] = {Row{L" Comp1.dll , Comp2.ocx,", L"Comp1.dll", L" Comp2.ocx,"},
-                         Row{L"Comp2.ocx,", L"Comp2.ocx", L""},
-                         Row{L"Comp.dll", L"Comp.dll", L""},
-                         Row{L",Comp2.ocx", L"", L"Comp2.ocx"},
-                         Row{L"   ", L"", L""},
-                         Row{L"", L"", L""},
-                         Row{L"\tRep\\R 1.dll \t, x", L"\tRep\\R 1.dll \t", L" x"},
-                         Row{longName + L"," + longName, longName, longName}};
-    for (const auto& [list, name, rest] : cases) {
-        SCOPED_TRACE(Shown(list.substr(0, 40)));
+    for (const auto& [list, name, rest] :
+         {Row3{L" Comp1.dll , Comp2.ocx,", L"Comp1.dll", L" Comp2.ocx,"},
+          Row3{L"Comp2.ocx,", L"Comp2.ocx", L""}, Row3{L" Comp.dll ", L"Comp.dll", L""},
+          Row3{L",Comp2.ocx", L"", L"Comp2.ocx"}, Row3{L"", L"", L""},
+          Row3{L"\tRep\\R 1.dll \t, x", L"\tRep\\R 1.dll \t", L" x"}}) {
+        SCOPED_TRACE(testing::PrintToString(list));
         std::wstring remaining = list;
         EXPECT_EQ(TakeNextComponent(remaining), name);
         EXPECT_EQ(remaining, rest);
     }
 }
 
+// Each row's names in one list, split at its commas (no name holds one).
 TEST(ComponentName, WhatLeadsOutOfTheFolderAndWhatIsNoFileName) {
-    // inside and a file name: subfolders, dots and spaces inside, near-device names
-    const std::vector<const wchar_t*> plain = {
-        L"Comp.dll",  L"Rep\\R1.dll", L"Rep/R1.dll",    L"a\\b\\c.ocx", L"..Comp.dll",
-        L"Comp..dll", L"Comp dll",    L"COM10",         L"COM0",        L"CONSOLE.dll",
-        L"NULL",      L"xNUL",        L"Compañía é.ocx"};
-    // inside but no file name: devices in any letter case, wildcards, control
-    // characters, trailing dots and spaces, empty segments
-    const std::vector<const wchar_t*> noFile = {
-        L".\\Comp.dll", L"Comp.dll..",  L"Rep..\\x.dll", L"\tComp.dll", L"NUL",       L"con",
-        L"Com1",        L"LPT9",        L"NUL.dll",      L"nul.tar.gz", L"AUX .dll",  L"Prn.",
-        L"CONIN$",      L"COM\u00B9",   L"Rep\\CON.ocx", L"A?dll",      L"Comp?.dll", L"*.dll",
-        L"A<B.dll",     L"A>B",         L"A\"B",         L"A|B",        L"A\tB.dll",  L"Comp.dll.",
-        L"Comp.dll ",   L"Rep \\x.dll", L"Rep\\\\x.dll", L"Comp.dll\\"};
-    // drives and streams
-    const std::vector<const wchar_t*> drives = {L"C:Comp.dll", L"C:\\Comp.dll", L"c:/Comp.dll",
-                                                L"Comp.dll:stream"};
-    // parent segments (trailing dots and spaces drop), roots and shares
-    const std::vector<const wchar_t*> parents = {
-        L"..",           L".. \\x.dll",  L"...\\x.dll", L"../Comp.dll",
-        L"..\\Comp.dll", L"Rep/../../x", L"Rep\\..",    L"Rep\\..\\..\\Comp.dll"};
-    const std::vector<const wchar_t*> roots = {L"/Comp.dll", L"\\Comp.dll", L"\\\\?\\C:\\Comp.dll",
-                                               L"\\\\SRV\\Share\\Comp.dll"};
-    using Group = std::tuple<const std::vector<const wchar_t*>&, bool, bool>;
-    for (const auto& [names, leadsOut, notAFileName] :
-         {Group{plain, false, false}, Group{noFile, false, true}, Group{drives, true, false},
-          Group{parents, true, true}, Group{roots, true, true}}) {
-        for (const wchar_t* name : names) {
-            SCOPED_TRACE(Shown(name));
+    struct Row {
+        bool leadsOut, notAFileName;
+        const wchar_t* names;
+    };
+    for (const auto& [leadsOut, notAFileName, names] :
+         {// inside and a file name: subfolders, dots and spaces inside, near-device names
+          Row{false, false,
+              L"Rep\\R1.dll,Rep/R1.dll,..Comp.dll,Comp..dll,Comp dll,COM10,COM0,CONSOLE.dll,"
+              L"xNUL,Compañía é.ocx"},
+          // inside but no file name: devices in any letter case, wildcards,
+          // control characters, trailing dots and spaces, empty segments
+          Row{false, true,
+              L".\\Comp.dll,Rep..\\x.dll,con,Com1,LPT9,nul.tar.gz,AUX .dll,Prn.,CONIN$,COM\u00B9,"
+              L"Rep\\CON.ocx,Comp?.dll,*.dll,A<B.dll,A>B,A\"B,A|B,A\tB.dll,Comp.dll.,Comp.dll ,"
+              L"Rep \\x.dll,Rep\\\\x.dll,Comp.dll\\"},
+          // drives and streams
+          Row{true, false, L"C:Comp.dll,C:\\Comp.dll,Comp.dll:stream"},
+          // parent segments (trailing dots and spaces drop), roots and shares
+          Row{true, true,
+              L"..,.. \\x.dll,...\\x.dll,../Comp.dll,Rep/../../x,Rep\\..,/Comp.dll,\\Comp.dll,"
+              L"\\\\?\\C:\\Comp.dll,\\\\SRV\\Share\\Comp.dll"}}) {
+        std::wistringstream list(names);
+        for (std::wstring name; std::getline(list, name, L',');) {
+            SCOPED_TRACE(testing::PrintToString(name));
             EXPECT_EQ(LeadsOutOfFolder(name), leadsOut);
             EXPECT_EQ(IsNotAFileName(name), notAFileName);
         }

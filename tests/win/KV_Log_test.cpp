@@ -6,24 +6,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
-
-namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const wchar_t* kPrefix = L"KVTESTLOG";
-
+// The stamp's formats are the user's: the test sets its own and puts the
+// user's back after.
 class WriteLogTest : public testing::Test {
 protected:
-    // The stamp's formats are the user's: the test sets its own and puts the
-    // user's back after.
     void SetUp() override { SwapFormats(); }
-    void TearDown() override {
-        SwapFormats();
-        RemoveLogs();
-    }
+    void TearDown() override { SwapFormats(); }
     void SwapFormats() {
         for (auto& [type, text] : m_formats) {
             wchar_t old[80] = {};
@@ -32,60 +27,42 @@ protected:
             text = old;
         }
     }
-    static void RemoveLogs() {
-        for (const auto& entry : fs::directory_iterator(KV_Api::ExeFolder())) {
-            if (entry.path().filename().wstring().starts_with(kPrefix)) {
-                fs::remove(entry.path());
-            }
-        }
-    }
-    static std::wstring DayFile(const SYSTEMTIME& t) {
-        wchar_t name[40];
-        std::swprintf(name, 40, L"%ls%04u%02u%02u.log", kPrefix, t.wYear, t.wMonth, t.wDay);
-        return KV_Api::ExeFolder() + L"\\" + name;
-    }
-    // The stamp these formats give, to the second.
-    static std::string Stamp(const SYSTEMTIME& t) {
-        char text[40];
-        std::snprintf(text, 40, "%02u-%02u-%04u %02u.%02u.%02u", t.wDay, t.wMonth, t.wYear, t.wHour,
-                      t.wMinute, t.wSecond);
-        return text;
-    }
 
     std::pair<LCTYPE, std::wstring> m_formats[2] = {{LOCALE_SSHORTDATE, L"dd-MM-yyyy"},
                                                     {LOCALE_STIMEFORMAT, L"HH.mm.ss"}};
 };
 
+// Lines append in ANSI to the day's file, stamped when asked; a file that
+// can't be opened raises with the platform's error, and nothing is made.
 TEST_F(WriteLogTest, LinesAppendInAnsiToTheDaysFileWithTheStampAsked) {
-    SYSTEMTIME before{};
-    SYSTEMTIME after{};
+    SYSTEMTIME t{}, after{};
+    wchar_t file[300];
     // Again if the clock passed a second: then the stamp is known.
     do {
-        RemoveLogs();
-        GetLocalTime(&before);
-        WriteLog(L"uno", kPrefix, false);
-        WriteLog(L"Compañía.ocx - VLoc 1, VSrv 2", kPrefix, false);
-        WriteLog(L"", kPrefix, false);
-        WriteLog(L"--", kPrefix, true);
-        WriteLog(L"", kPrefix, true);
+        GetLocalTime(&t);
+        std::swprintf(file, 300, L"%ls\\KVTESTLOG%04u%02u%02u.log", KV_Api::ExeFolder().c_str(),
+                      t.wYear, t.wMonth, t.wDay);
+        std::filesystem::remove(file);
+        WriteLog(L"Compañía.ocx - VLoc 1, VSrv 2", L"KVTESTLOG", false);
+        WriteLog(L"", L"KVTESTLOG", false);
+        WriteLog(L"--", L"KVTESTLOG", true);
+        WriteLog(L"", L"KVTESTLOG", true);
         GetLocalTime(&after);
-    } while (Stamp(before) != Stamp(after));
-    const std::string stamp = Stamp(before);
-    EXPECT_EQ(KV_Bench::ReadBytes(DayFile(before)),
-              "uno\r\nCompa\361\355a.ocx - VLoc 1, VSrv 2\r\n\r\n" + stamp + ":--\r\n" + stamp +
-                  ":\r\n");
-}
+    } while (std::memcmp(&t, &after, offsetof(SYSTEMTIME, wMilliseconds)) != 0);
+    char stamp[40];
+    std::snprintf(stamp, 40, "%02u-%02u-%04u %02u.%02u.%02u", t.wDay, t.wMonth, t.wYear, t.wHour,
+                  t.wMinute, t.wSecond);
+    EXPECT_EQ(KV_Bench::ReadBytes(file), "Compa\361\355a.ocx - VLoc 1, VSrv 2\r\n\r\n" +
+                                             std::string(stamp) + ":--\r\n" + stamp + ":\r\n");
+    std::filesystem::remove(file);
 
-// A file that can't be opened raises with the platform's text, and nothing
-// is made in its place.
-TEST_F(WriteLogTest, AFileThatCannotBeOpenedRaises) {
     try {
-        WriteLog(L"uno", std::wstring(L"no-such-folder\\") + kPrefix, true);
+        WriteLog(L"uno", L"no-such-folder\\KVTESTLOG", true);
         ADD_FAILURE() << "no error";
     } catch (const KV_Error& e) {
-        EXPECT_EQ(e.Description(), KV_Api::SystemMessage(ERROR_PATH_NOT_FOUND));
+        EXPECT_EQ(e.Description(), L"Path not found.");
     }
-    EXPECT_FALSE(fs::exists(fs::path(KV_Api::ExeFolder()) / L"no-such-folder"));
+    EXPECT_FALSE(std::filesystem::exists(KV_Api::ExeFolder() + L"\\no-such-folder"));
 }
 
 } // namespace
