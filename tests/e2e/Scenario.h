@@ -25,6 +25,8 @@ struct File {
     std::string bytes;
 };
 
+using Values = std::vector<std::pair<std::wstring, std::wstring>>; // name, text
+
 // A set-up step held for the whole run, on a path as a File gives it.
 enum class Fault {
     HoldOpen,       // opened by the bench without sharing
@@ -53,7 +55,7 @@ struct Case {
     // server SRVAPL: launcher, client, refresh tool, "Morvane.ini" naming
     // them, an empty "MorvaneVrs.ini", an empty "Fix" folder on the share.
     std::vector<File> files;
-    std::vector<std::pair<std::wstring, std::wstring>> registry; // the first run's text values
+    Values registry;                       // the first run's text values
     std::wstring sServer = L"VrsSis:1.2,"; // its version list; "!text": it fails with text
     std::vector<std::pair<Fault, std::wstring>> faults;
 
