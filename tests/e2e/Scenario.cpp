@@ -37,12 +37,8 @@ const auto* const registration = testing::AddGlobalTestEnvironment(new Component
 constexpr const wchar_t* kSettingsKey = L"Software\\Brenvask\\Morvane Pro";
 
 void SetRegistry(const std::wstring& sName, DWORD dwType, const void* data, std::size_t size) {
-    KV_Api::UniqueKey key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
-                              nullptr, key.Put(), nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExW(key.Get(), sName.c_str(), 0, dwType, static_cast<const BYTE*>(data),
-                             static_cast<DWORD>(size)),
+    EXPECT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kSettingsKey, sName.c_str(), dwType, data,
+                              static_cast<DWORD>(size)),
               ERROR_SUCCESS);
 }
 
@@ -172,14 +168,13 @@ void Check(const Case& scenario) {
     SetEnvironmentVariableW(L"KV_BENCH_DIR", at.bench.c_str());
     fs::create_directories(at.app);
     fs::copy_file(BuildFolder() / L"KV_ZudIvi.exe", at.app / L"KV_ZudIvi.exe");
-    for (const File& file :
-         {File{L"Morvane.exe", kRecorder}, File{L"KV_DirAzevUvevIzi.exe", kRecorder},
-          File{L"Morvane.ini", "[General]\r\nNomSrvApl=SRVAPL\r\nVrsSis=1.2\r\n"},
-          File{L"MorvaneVrs.ini", "[General]\r\n"},
-          File{L"\\\\SRVAPL\\Morvane_Client\\Fix", kFolder}}) {
-        Put(at, file);
-    }
-    for (const File& file : scenario.files) {
+    std::vector<File> files = {{L"Morvane.exe", kRecorder},
+                               {L"KV_DirAzevUvevIzi.exe", kRecorder},
+                               {L"Morvane.ini", "[General]\r\nNomSrvApl=SRVAPL\r\nVrsSis=1.2\r\n"},
+                               {L"MorvaneVrs.ini", "[General]\r\n"},
+                               {L"\\\\SRVAPL\\Morvane_Client\\Fix", kFolder}};
+    files.insert(files.end(), scenario.files.begin(), scenario.files.end());
+    for (const File& file : files) {
         Put(at, file);
     }
     for (const auto& [sName, sValue] : scenario.registry) {
@@ -271,18 +266,15 @@ void Check(const Case& scenario) {
     ExpectLog(KV_Bench::ReadBytes(log.wstring()), scenario.log);
     auto now = Snapshot(at);
     now.erase(Utf8(log.wstring()));
-    std::map<std::string, std::pair<std::string, std::string>> both; // expected, found
+    std::vector<std::string> differ;
     for (const auto& [sPath, bytes] : expected) {
-        both.try_emplace(sPath, bytes, kGone);
+        const auto found = now.extract(sPath);
+        if (const std::string& sFound = found ? found.mapped() : kGone; sFound != bytes) {
+            differ.push_back(sPath + ": expected " + bytes + ", found " + sFound);
+        }
     }
     for (const auto& [sPath, bytes] : now) {
-        both.try_emplace(sPath, kGone, kGone).first->second.second = bytes;
-    }
-    std::vector<std::string> differ;
-    for (const auto& [sPath, pair] : both) {
-        if (pair.first != pair.second) {
-            differ.push_back(sPath + ": expected " + pair.first + ", found " + pair.second);
-        }
+        differ.push_back(sPath + ": expected " + kGone + ", found " + bytes);
     }
     EXPECT_EQ(differ, std::vector<std::string>{}) << "the files afterwards";
 }

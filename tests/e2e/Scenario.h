@@ -47,6 +47,8 @@ struct Box {
     int iAnswer = 0;
 };
 
+using Faults = std::vector<std::pair<Fault, std::wstring>>;
+
 struct Case {
     const char* name;
     std::wstring sApp = L"app"; // the application folder below the case's folder
@@ -57,7 +59,7 @@ struct Case {
     std::vector<File> files;
     Values registry;                       // the first run's text values
     std::wstring sServer = L"VrsSis:1.2,"; // its version list; "!text": it fails with text
-    std::vector<std::pair<Fault, std::wstring>> faults;
+    Faults faults;
 
     std::vector<Box> boxes;            // any other window gets its first button
     std::vector<std::wstring> waits;   // "caption: text" of each wait dialog

@@ -87,8 +87,7 @@ std::vector<File> SetupOn(const std::wstring& sServer, const char* sBehaviour,
 // Three components differ and the copy of the second fails: the first is
 // copied, the second and third keep their installed files, there is no
 // refresh tool, and the continue question lets the client start.
-Case CopyOfBFails(const char* name, std::vector<File> files,
-                  std::vector<std::pair<Fault, std::wstring>> faults,
+Case CopyOfBFails(const char* name, std::vector<File> files, Faults faults,
                   const std::wstring& sReason = L"") {
     std::vector<File> all = Installed(L"A.dll=1,B.dll=1,C.dll=1");
     for (const wchar_t* sName : {L"A.dll", L"B.dll", L"C.dll"}) {
