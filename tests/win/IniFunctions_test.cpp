@@ -12,8 +12,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class IniFunctions : public testing::Test {
-protected:
+struct IniFunctions : testing::Test {
     void SetUp() override { fs::create_directories(m_folder); }
     void TearDown() override { fs::remove_all(m_folder); }
 
@@ -63,15 +62,12 @@ TEST_F(IniFunctions, TextCrossesInTheAnsiCodePageExactlyOrNotAtAll) {
     EXPECT_EQ(WriteIniKey((m_folder / "none" / "x.ini").wstring(), L"General", L"K", L"v"), 0);
 
     const std::wstring sNoForm = (m_folder / L"Ω" / L"Morvane.ini").wstring();
-    const auto write = [](const std::wstring& file, const wchar_t* key) {
-        return std::to_wstring(WriteIniKey(file, L"General", key, L"v"));
-    };
     const std::string no = "\" no se puede escribir en la página de códigos del sistema (1252)";
     const std::string ok = "\" buttons: OK (default OK), no icon";
-    EXPECT_EQ(Boxed([&] { return write(sNoForm, L"K"); }), "0 [KV_ZudIviPrj] \"La ruta \"" +
-                                                               KV_Bench::Utf8(sNoForm) + no +
-                                                               ", ni en su forma corta." + ok);
-    EXPECT_EQ(Boxed([&] { return write(sFile, L"Ж"); }),
+    EXPECT_EQ(Boxed([&] { return std::to_wstring(WriteIniKey(sNoForm, L"General", L"K", L"v")); }),
+              "0 [KV_ZudIviPrj] \"La ruta \"" + KV_Bench::Utf8(sNoForm) + no +
+                  ", ni en su forma corta." + ok);
+    EXPECT_EQ(Boxed([&] { return std::to_wstring(WriteIniKey(sFile, L"General", L"Ж", L"v")); }),
               "0 [KV_ZudIviPrj] \"El texto \"Ж" + no + "." + ok);
     EXPECT_EQ(Boxed([&] { return ReadIniKey(sFile, L"General", L"Ж", L"d"); }),
               "d [KV_ZudIviPrj] \"El texto \"Ж" + no + "." + ok);

@@ -22,8 +22,7 @@ TEST(KV_DlgEsp, ShowsCaptionAndLabelAtTheDesignedPlaceAndCutsALongText) {
     ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSX), 96);
     ReleaseDC(nullptr, screen);
     std::optional<KV_DlgEsp> dialog(std::in_place);
-    HWND hwnd = dialog->Window();
-    HWND label = GetDlgItem(hwnd, KV_DlgEsp::kLblEspId);
+    HWND hwnd = dialog->Window(), label = GetDlgItem(hwnd, KV_DlgEsp::kLblEspId);
     EXPECT_FALSE(IsWindowVisible(hwnd)); // created hidden
     EXPECT_EQ(Texts(hwnd), L" | Espere a que termine el proceso de instalación");
 
@@ -40,10 +39,9 @@ TEST(KV_DlgEsp, ShowsCaptionAndLabelAtTheDesignedPlaceAndCutsALongText) {
     const std::wstring text(1500, L'v');
     dialog->SetMsg(L"", text);
     EXPECT_EQ(Texts(hwnd), L" | " + text);
-    RECT client{};
+    RECT client{}, place{};
     GetClientRect(hwnd, &client);
     EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(203L, 71L));
-    RECT place{};
     GetWindowRect(label, &place);
     MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&place), 2);
     EXPECT_EQ(std::tuple(place.left, place.top, place.right, place.bottom),

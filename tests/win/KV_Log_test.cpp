@@ -1,8 +1,8 @@
 // The diagnostic log against the real file system, in this program's folder.
 #include "BenchFiles.h"
 #include "KV_Api.h"
-#include "KV_Error.h"
 #include "KV_Log.h"
+#include "Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,7 @@ namespace {
 
 // The stamp's formats are the user's: the test sets its own and puts the
 // user's back after.
-class WriteLogTest : public testing::Test {
-protected:
+struct WriteLogTest : testing::Test {
     void SetUp() override { SwapFormats(); }
     void TearDown() override { SwapFormats(); }
     void SwapFormats() {
@@ -56,12 +55,8 @@ TEST_F(WriteLogTest, LinesAppendInAnsiToTheDaysFileWithTheStampAsked) {
                                              std::string(stamp) + ":--\r\n" + stamp + ":\r\n");
     std::filesystem::remove(file);
 
-    try {
-        WriteLog(L"uno", L"no-such-folder\\KVTESTLOG", true);
-        ADD_FAILURE() << "no error";
-    } catch (const KV_Error& e) {
-        EXPECT_EQ(e.Description(), L"Path not found.");
-    }
+    EXPECT_EQ(Raised([] { WriteLog(L"uno", L"no-such-folder\\KVTESTLOG", true); }),
+              L"-2147024893 KV_Log.WriteLog: Path not found.");
     EXPECT_FALSE(std::filesystem::exists(KV_Api::ExeFolder() + L"\\no-such-folder"));
 }
 

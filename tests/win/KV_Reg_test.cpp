@@ -4,12 +4,12 @@
 #include "KV_Api.h"
 #include "KV_Error.h"
 #include "KV_Reg.h"
+#include "Raised.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -25,7 +25,6 @@ static void PrintTo(const KV_Variant& v, std::ostream* os) {
 
 namespace {
 
-const HKEY kHkcr = HKEY_CLASSES_ROOT;
 const std::string kKey = "Software\\KV_RegTest";
 const std::wstring kSection = L"Software\\KV_RegTest";
 const std::wstring kClass = L"KvRegTest.Doc";
@@ -43,28 +42,25 @@ void Put(const char* name, DWORD type, std::string_view data, const std::string&
 }
 
 // A key's values as "name=type:data;", then its sub-keys as "name{...}",
-// bytes outside printable ASCII as "<decimal>"; "-" when there is no key.
+// bytes outside printable ASCII as "<decimal>"; nothing when there is no key.
 std::string Dump(const std::string& sKey = kKey, HKEY root = HKEY_LOCAL_MACHINE) {
     KV_Api::UniqueKey key;
-    if (RegOpenKeyExA(root, sKey.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) {
-        return "-";
-    }
+    RegOpenKeyExA(root, sKey.c_str(), 0, KEY_READ, key.Put());
     std::string s;
-    char name[1024], data[1024];
+    char name[1024];
+    BYTE data[1024];
     for (DWORD i = 0, n = 1024, size = 1024, type = 0;
-         RegEnumValueA(key.Get(), i++, name, &n, nullptr, &type, reinterpret_cast<BYTE*>(data),
-                       &size) == ERROR_SUCCESS;
+         RegEnumValueA(key.Get(), i++, name, &n, nullptr, &type, data, &size) == ERROR_SUCCESS;
          n = size = 1024) {
-        s +=
-            std::string(name, n) + '=' + std::to_string(type) + ':' + std::string(data, size) + ';';
+        s += std::string(name, n) + '=' + std::to_string(type) + ':' +
+             std::string(data, data + size) + ';';
     }
     for (DWORD i = 0; RegEnumKeyA(key.Get(), i++, name, sizeof name) == ERROR_SUCCESS;) {
         s += std::string(name) + '{' + Dump(name, key.Get()) + '}';
     }
     std::string shown; // the sub-keys' dumps are printable already
     for (const unsigned char b : s) {
-        shown += b >= ' ' && b <= '~' ? std::string(1, static_cast<char>(b))
-                                      : '<' + std::to_string(b) + '>';
+        shown += b >= ' ' && b <= '~' ? std::string(1, char(b)) : '<' + std::to_string(b) + '>';
     }
     return shown;
 }
@@ -80,57 +76,45 @@ KV_Reg At(const std::wstring& sSub, const std::wstring& sValue = L"", std::int32
 
 // The values, or the sub-keys, listed into a list that holds a stale entry;
 // the count must match the names.
-Names List(const KV_Reg& reg, bool bSections = false) {
+Names List(const KV_Reg& reg, bool bKeys = false) {
     Names names{L"stale"};
     std::int32_t count = 9;
-    EXPECT_TRUE(bSections ? reg.EnumerateSections(names, count)
-                          : reg.EnumerateValues(names, count));
+    EXPECT_TRUE(bKeys ? reg.EnumerateSections(names, count) : reg.EnumerateValues(names, count));
     EXPECT_EQ(count, static_cast<std::int32_t>(names.size()));
     return names;
 }
 
-// Calls that must each raise exactly this error.
-struct Refusal {
-    const char* what;
-    std::function<void()> call;
-    std::int32_t number;
-    std::wstring description;
-    std::wstring source = L"win_tests.cRegistry";
-};
-void ExpectRefused(const std::vector<Refusal>& rows) {
-    for (const Refusal& row : rows) {
-        SCOPED_TRACE(row.what);
-        try {
-            row.call();
-            ADD_FAILURE() << "raised nothing";
-        } catch (const KV_Error& e) {
-            EXPECT_EQ(std::tuple(e.Number(), e.Source(), e.Description()),
-                      std::tuple(row.number, row.source, row.description));
-        }
-    }
-}
-
-class KV_RegTest : public testing::Test {
-protected:
+struct KV_RegTest : testing::Test {
     void SetUp() override { TearDown(); } // what an interrupted run left
     void TearDown() override {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kKey.c_str());
         for (const std::string& sKey : {"KvRegTest.Doc"s, ".kvrt"s, kLongClass}) {
-            RegDeleteTreeA(kHkcr, sKey.c_str());
+            RegDeleteTreeA(HKEY_CLASSES_ROOT, sKey.c_str());
             RegDeleteTreeA(HKEY_LOCAL_MACHINE, ("SOFTWARE\\Classes\\" + sKey).c_str());
         }
     }
 };
 
 TEST_F(KV_RegTest, ValuesAreReadByTheirStoredTypeAndWrittenByTheValueType) {
+    // A new object has no type (nor root, key or name: see the refusals). A
+    // missing key gives the default as it is and keeps the type; no key is
+    // made.
+    EXPECT_EQ(KV_Reg().ValueType(), kRegNone);
+    KV_Reg noKey = At(L"\\NoKey", L"V", kRegMultiSz);
+    noKey.SetDefault(std::int16_t{-3});
+    EXPECT_EQ((std::pair{noKey.Value(), noKey.ValueType()}),
+              (std::pair{KV_Variant(std::int16_t{-3}), std::int32_t{kRegMultiSz}}));
+    EXPECT_EQ(Dump(), "");
+
+    // Text without a terminator is kept whole; a short dword is zero-padded.
     SetEnvironmentVariableW(L"KVRT", L"C:\\Kv Dir");
     const std::tuple<DWORD, std::string_view, KV_Variant> cases[] = {
-        {REG_SZ, std::string_view("%KVRT%!", 6), L"%KVRT%"}, // no terminator: all kept
+        {REG_SZ, std::string_view("%KVRT%!", 6), L"%KVRT%"},
         {REG_MULTI_SZ, "a\0b\0\0"sv, L"a\0b\0"s},
         {REG_EXPAND_SZ, "%KVRT%\\x;%KVRT_NONE%\0"sv, L"C:\\Kv Dir\\x;%KVRT_NONE%"},
         {REG_EXPAND_SZ, "", L""},
-        {REG_DWORD, "\x02\x01"sv, std::int32_t{258}}, // zero-padded
-        {REG_DWORD_BIG_ENDIAN, "\x00\x00\x01\x02"sv, std::int32_t{258}},
+        {REG_DWORD, "\x02\x01"sv, std::int32_t{258}},
+        {REG_DWORD_BIG_ENDIAN, "\x01\x02\x03\x84"sv, std::int32_t{0x01020384}},
         {REG_BINARY, "\x01\x00\xFF"sv, Bytes{1, 0, 255}}};
     for (const auto& [type, data, value] : cases) {
         SCOPED_TRACE(testing::Message() << type << ' ' << testing::PrintToString(data));
@@ -139,18 +123,6 @@ TEST_F(KV_RegTest, ValuesAreReadByTheirStoredTypeAndWrittenByTheValueType) {
         EXPECT_EQ((std::pair{reg.Value(), reg.ValueType()}),
                   (std::pair{value, static_cast<std::int32_t>(type)}));
     }
-    SetEnvironmentVariableW(L"KVRT", nullptr);
-    EXPECT_EQ(KV_Reg::SwapEndian(static_cast<std::int32_t>(0x84030201)), 0x01020384);
-
-    // A new object has no type (nor root, key or name: see the refusals). A
-    // missing key gives the default as it is and keeps the type; the key is
-    // not made.
-    EXPECT_EQ(KV_Reg().ValueType(), kRegNone);
-    KV_Reg noKey = At(L"\\NoKey", L"V", kRegMultiSz);
-    noKey.SetDefault(std::int16_t{-3});
-    EXPECT_EQ((std::pair{noKey.Value(), noKey.ValueType()}),
-              (std::pair{KV_Variant(std::int16_t{-3}), std::int32_t{kRegMultiSz}}));
-    EXPECT_EQ(Dump(kKey + "\\NoKey"), "-");
 
     // Writes store what the value type says, making the key.
     const std::tuple<std::int32_t, KV_Variant, const char*> writes[] = {
@@ -169,44 +141,43 @@ TEST_F(KV_RegTest, ValuesAreReadByTheirStoredTypeAndWrittenByTheValueType) {
 
 TEST_F(KV_RegTest, WhatCannotBeDoneRaisesAndWritesNothing) {
     Put("N", REG_SZ, "old\0"sv);
-    Put("Long", REG_EXPAND_SZ, std::string(40000, 'x') + '\0');
+    Put("Long", REG_EXPAND_SZ, std::string(32767, 'x') + '\0');
     SetEnvironmentVariableW(L"KVRT", L"C:\\Kv Dir");
     const auto set = [](std::int32_t lType, KV_Variant v, const wchar_t* sSub = L"") {
         return [=] { At(sSub, L"N", lType).SetValue(v); };
     };
-    const auto expand = [](std::wstring sText) { return [=] { KV_Reg::ExpandEnvStr(sText); }; };
     KV_Reg perf;
     perf.SetClassKey(kRegPerformanceData);
     const std::wstring sIn = L"-2147483646',Section: '" + kSection;
     const std::wstring sSet = L"Failed to set registry value Key: '" + sIn;
     const std::wstring sToN = sSet + L"',Key: 'N' to value: '";
+    const std::wstring sOwn = L" win_tests.cRegistry: ", sFailed = L"26001" + sOwn;
+    EXPECT_EQ(Raised(set(kRegDword, L"5")), L"-2147194455" + sOwn + sToN + L"5'");
+    EXPECT_EQ(Raised(set(kRegSz, Bytes{0xAB, 0x0C})), L"-2147194455" + sOwn + sToN + L"AB 0C'");
+    EXPECT_EQ(Raised(set(kRegNone, 5, L"\\New")),
+              L"-2147194455" + sOwn + sSet + L"\\New',Key: 'N' to value: '5'");
+    EXPECT_EQ(Raised(set(kRegBinary, L"01")),
+              L"26001 KV_ZudIviPrj: Application-defined or object-defined error");
+    EXPECT_EQ(Raised([] { KV_Reg().SetValue(5); }),
+              sFailed + L"Failed to set registry value Key: '0',Section: '',Key: '' to value: '5'");
+    EXPECT_EQ(Raised([] { KV_Reg().CreateKey(); }), sFailed + L"Failed to create registry Key: '");
+    EXPECT_EQ(Raised([] { At(L"\\Gone").DeleteKey(); }),
+              sFailed + L"Failed to delete registry Key: '" + sIn + L"\\Gone");
+    EXPECT_EQ(Raised([] { At(L"\\Gone", L"N").DeleteValue(); }),
+              sFailed + L"Failed to open key '" + sIn + L"\\Gone' for delete access");
+    EXPECT_EQ(Raised([] { At(L"", L"Other").DeleteValue(); }),
+              sFailed + L"Failed to delete registry Key: '" + sIn + L"',Key: 'Other");
     // Up to the platform's 32,766 characters a text and its expansion come
     // whole; beyond, error 5, neither a crash nor a cut text. The performance
     // data never tells its size: a few reads, then the platform's message
     // (Wine's text), rather than reading on for ever.
-    const std::wstring sTooLong = L"Environment references can't be expanded in a text, or into "
+    const std::wstring sTooLong = L"5" + sOwn +
+                                  L"Environment references can't be expanded in a text, or into "
                                   L"a text, of more than 32766 characters";
-    ExpectRefused({{"text as dword", set(kRegDword, L"5"), -2147194455, sToN + L"5'"},
-                   {"bytes as text", set(kRegSz, Bytes{0xAB, 0x0C}), -2147194455, sToN + L"AB 0C'"},
-                   {"type none, a new key", set(kRegNone, 5, L"\\New"), -2147194455,
-                    sSet + L"\\New',Key: 'N' to value: '5'"},
-                   {"text as binary", set(kRegBinary, L"01"), 26001,
-                    L"Application-defined or object-defined error", L"KV_ZudIviPrj"},
-                   {"SetValue, a new object", [] { KV_Reg().SetValue(5); }, 26001,
-                    L"Failed to set registry value Key: '0',Section: '',Key: '' to value: '5'"},
-                   {"CreateKey, a new object", [] { KV_Reg().CreateKey(); }, 26001,
-                    L"Failed to create registry Key: '"},
-                   {"DeleteKey, no key", [] { At(L"\\Gone").DeleteKey(); }, 26001,
-                    L"Failed to delete registry Key: '" + sIn + L"\\Gone"},
-                   {"DeleteValue, no key", [] { At(L"\\Gone", L"N").DeleteValue(); }, 26001,
-                    L"Failed to open key '" + sIn + L"\\Gone' for delete access"},
-                   {"DeleteValue, no value", [] { At(L"", L"Other").DeleteValue(); }, 26001,
-                    L"Failed to delete registry Key: '" + sIn + L"',Key: 'Other"},
-                   {"40,000, read as a value", [] { At(L"", L"Long").Value(); }, 5, sTooLong},
-                   {"32,767", expand(std::wstring(32767, L'x')), 5, sTooLong},
-                   {"32,767 expanded", expand(L"%KVRT%" + std::wstring(32758, L'x')), 5, sTooLong},
-                   {"performance data", [&] { perf.Value(); }, HRESULT_FROM_WIN32(ERROR_MORE_DATA),
-                    L"More data available."}});
+    EXPECT_EQ(Raised([] { At(L"", L"Long").Value(); }), sTooLong);
+    EXPECT_EQ(Raised([] { KV_Reg::ExpandEnvStr(L"%KVRT%" + std::wstring(32758, L'x')); }),
+              sTooLong);
+    EXPECT_EQ(Raised([&] { perf.Value(); }), L"-2147024662" + sOwn + L"More data available.");
     SetEnvironmentVariableW(L"KVRT", nullptr);
     RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kKey.c_str(), "Long"); // too long for the dump
     EXPECT_EQ(KV_Reg::ExpandEnvStr(std::wstring(32766, L'x')), std::wstring(32766, L'x'));
@@ -252,8 +223,8 @@ TEST_F(KV_RegTest, AssociationsAreWrittenUnderBothClassRootsAndVerbsAddedBestEff
     KV_Reg reg = At(L"", L"V", kRegDword);
     reg.CreateEXEAssociation(L" \"E.exe ", kClass, L"Doc", L"kvrt", L"", true, L"", true, L"", true,
                              L"", 0);
-    EXPECT_EQ(Dump(".kvrt", kHkcr), "=1:KvRegTest.Doc<0>;");
-    EXPECT_EQ(Dump("KvRegTest.Doc", kHkcr),
+    EXPECT_EQ(Dump(".kvrt", HKEY_CLASSES_ROOT), "=1:KvRegTest.Doc<0>;");
+    EXPECT_EQ(Dump("KvRegTest.Doc", HKEY_CLASSES_ROOT),
               R"(=1:Doc<0>;DefaultIcon{=1:"E.exe",0<0>;}shell{)"
               R"(add{=1:&Install kvrt<0>;command{=1:"E.exe" /a "%1"<0>;}})"
               R"(new{=1:&New<0>;command{=1:"E.exe" /n "%1"<0>;}})"
@@ -264,7 +235,7 @@ TEST_F(KV_RegTest, AssociationsAreWrittenUnderBothClassRootsAndVerbsAddedBestEff
     // run open, print, add, new.
     reg.CreateEXEAssociation(L"%KV%\\E.exe\"", kClass, L"Doc", L"kvrt", L"100% &Ver", true,
                              L"&Imprimir", true, L"&Nuevo", true, L"&Instalar");
-    EXPECT_EQ(Dump("KvRegTest.Doc", kHkcr),
+    EXPECT_EQ(Dump("KvRegTest.Doc", HKEY_CLASSES_ROOT),
               R"(=1:Doc<0>;shell{add{=1:&Instalar<0>;command{=2:"%KV%\E.exe" /a "%1"<0>;}})"
               R"(new{=1:&Nuevo<0>;command{=2:"%KV%\E.exe" /n "%1"<0>;}})"
               R"(open{=1:100% &Ver<0>;command{=2:"%KV%\E.exe" "%1"<0>;}})"
@@ -284,21 +255,18 @@ TEST_F(KV_RegTest, AssociationsAreWrittenUnderBothClassRootsAndVerbsAddedBestEff
     reg.CreateEXEAssociation(L"   ", kClass, L"Doc", L"kvrt");
     const std::wstring sLong(300, L'c');
     const std::wstring sLongClass = kClass + std::wstring(237, L'x');
-    const std::wstring sFailed = L"Failed to set registry value Key: '";
-    ExpectRefused(
-        {{"four items", add({L"x", L"x", L"x", L"x"}), -2147194452,
-          L"Invalid parameter list passed to CreateAdditionalEXEAssociations - expected "
-          L"Name/Text/Command"},
-         {"no items", add({}), -2147194451,
-          L"Error - attempt to create additional associations before class defined."},
-         {"HKEY_CLASSES_ROOT",
-          [&] { KV_Reg().CreateEXEAssociation(L"E.exe", sLong, L"Doc", L"kvrt"); }, 26001,
-          sFailed + L"-2147483648',Section: '" + sLong + L"',Key: '' to value: 'Doc'"},
-         {"HKEY_LOCAL_MACHINE",
-          [&] { KV_Reg().CreateEXEAssociation(L"E.exe", sLongClass, L"Doc", L"kvrt"); }, 26001,
-          sFailed + L"-2147483646',Section: 'SOFTWARE\\Classes\\" + sLongClass +
-              L"',Key: '' to value: 'Doc'"}});
-    EXPECT_EQ(Dump(kLongClass, kHkcr), "=1:Doc<0>;");
+    EXPECT_EQ(Raised(add({L"x", L"x", L"x", L"x"})),
+              L"-2147194452 win_tests.cRegistry: Invalid parameter list passed to "
+              L"CreateAdditionalEXEAssociations - expected Name/Text/Command");
+    EXPECT_EQ(Raised(add({})), L"-2147194451 win_tests.cRegistry: Error - attempt to create "
+                               L"additional associations before class defined.");
+    const std::wstring sFailed = L"26001 win_tests.cRegistry: Failed to set registry value Key: '";
+    EXPECT_EQ(Raised([&] { KV_Reg().CreateEXEAssociation(L"E.exe", sLong, L"Doc", L"kvrt"); }),
+              sFailed + L"-2147483648',Section: '" + sLong + L"',Key: '' to value: 'Doc'");
+    EXPECT_EQ(Raised([&] { KV_Reg().CreateEXEAssociation(L"E.exe", sLongClass, L"Doc", L"kvrt"); }),
+              sFailed + L"-2147483646',Section: 'SOFTWARE\\Classes\\" + sLongClass +
+                  L"',Key: '' to value: 'Doc'");
+    EXPECT_EQ(Dump(kLongClass, HKEY_CLASSES_ROOT), "=1:Doc<0>;");
 
     // With the class there an empty list raises nothing. Each write is on its
     // own: an item with no text form skips what needs it, and a write the
@@ -310,7 +278,7 @@ TEST_F(KV_RegTest, AssociationsAreWrittenUnderBothClassRootsAndVerbsAddedBestEff
     add({L"Edit", L"&Edit", L"edit.exe \"%1\"", noText, L"Lost", L"lost.exe", L"NoText", noText,
          L"notext.exe", L"NoCmd", L"&No command", noText, std::wstring(300, L'n'), L"Refused",
          L"r.exe", std::int32_t{7}, std::int16_t{8}, KV_Variant()})();
-    EXPECT_EQ(Dump("KvRegTest.Doc", kHkcr),
+    EXPECT_EQ(Dump("KvRegTest.Doc", HKEY_CLASSES_ROOT),
               R"(=1:Doc<0>;shell{7{=1:8<0>;command{=1:<0>;}})"
               R"(Edit{=1:&Edit<0>;command{=1:edit.exe "%1"<0>;}})"
               R"(NoCmd{=1:&No command<0>;}NoText{command{=1:notext.exe<0>;}})"
@@ -331,19 +299,18 @@ TEST_F(KV_RegTest, TextCrossesInTheAnsiCodePageExactlyOrNotAtAll) {
     // they were.
     Put("?", REG_SZ, "old\0"sv, kKey + "\\O");
     Put("O", REG_SZ, "old\0"sv, kKey + "\\O");
-    const auto refused = [](const std::wstring& sText) {
-        return L"The text '" + sText + L"' can't be written in the system's code page (1252)";
+    const auto refused = [](const wchar_t* sNumber, const std::wstring& sText) {
+        return sNumber + L" win_tests.cRegistry: The text '"s + sText +
+               L"' can't be written in the system's code page (1252)";
     };
-    ExpectRefused({
-        {"opened: EnumerateSections", [] { List(At(L"\\Ω"), true); }, -2147194454,
-         refused(kSection + L"\\Ω")},
-        {"made: CreateKey", [] { At(L"\\O＼B").CreateKey(); }, 5, refused(kSection + L"\\O＼B")},
-        {"DeleteKey", [] { At(L"\\Ω").DeleteKey(); }, 5, refused(kSection + L"\\Ω")},
-        {"Value of a name", [] { At(L"\\O", L"Ж").Value(); }, 5, refused(L"Ж")},
-        {"SetValue of a name", [] { At(L"\\O", L"Ж", kRegSz).SetValue(L"new"); }, 5, refused(L"Ж")},
-        {"DeleteValue of a name", [] { At(L"\\O", L"Ж").DeleteValue(); }, 5, refused(L"Ж")},
-        {"SetValue of a text", [] { At(L"\\O", L"O", kRegSz).SetValue(L"Ω"); }, 5, refused(L"Ω")},
-    });
+    // Opened, made, deleted; a value read, written, deleted; a text written.
+    EXPECT_EQ(Raised([] { List(At(L"\\Ω"), true); }), refused(L"-2147194454", kSection + L"\\Ω"));
+    EXPECT_EQ(Raised([] { At(L"\\O＼B").CreateKey(); }), refused(L"5", kSection + L"\\O＼B"));
+    EXPECT_EQ(Raised([] { At(L"\\Ω").DeleteKey(); }), refused(L"5", kSection + L"\\Ω"));
+    EXPECT_EQ(Raised([] { At(L"\\O", L"Ж").Value(); }), refused(L"5", L"Ж"));
+    EXPECT_EQ(Raised([] { At(L"\\O", L"Ж", kRegSz).SetValue(L"new"); }), refused(L"5", L"Ж"));
+    EXPECT_EQ(Raised([] { At(L"\\O", L"Ж").DeleteValue(); }), refused(L"5", L"Ж"));
+    EXPECT_EQ(Raised([] { At(L"\\O", L"O", kRegSz).SetValue(L"Ω"); }), refused(L"5", L"Ω"));
     EXPECT_EQ(List(At(L""), true), (Names{L"Niño", L"O"}));
     EXPECT_EQ(Dump(), "Ni<241>o{A<241>o=1:Caf<233> <241><0>;}O{?=1:old<0>;O=1:old<0>;}");
 }
