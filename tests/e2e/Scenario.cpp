@@ -18,13 +18,11 @@ using KV_Bench::Utf8;
 namespace Scenario {
 namespace {
 
-const fs::path& BuildFolder() {
-    static const fs::path folder(KV_Bench::ModuleFolder(nullptr));
-    return folder;
-}
+// Where the build put the launcher, the stand-ins and this program.
+const fs::path kBuild(KV_Bench::ModuleFolder(nullptr));
 
 HRESULT Registration(const char* sEntry) {
-    return KV_Bench::CallDllEntry((BuildFolder() / L"KV_VrfVrsBench.dll").wstring(), sEntry);
+    return KV_Bench::CallDllEntry((kBuild / L"KV_VrfVrsBench.dll").wstring(), sEntry);
 }
 
 // The version component stand-in, registered for the whole program.
@@ -85,7 +83,7 @@ void Put(const Folders& at, const File& file) {
     }
     fs::create_directories(file.bytes == kFolder ? path : path.parent_path());
     if (file.bytes == kRecorder) {
-        fs::copy_file(BuildFolder() / L"recorder.exe", path);
+        fs::copy_file(kBuild / L"recorder.exe", path);
     } else if (file.bytes != kFolder) {
         KV_Bench::WriteBytes(path.wstring(), file.bytes);
     }
@@ -167,7 +165,7 @@ void Check(const Case& scenario) {
     fs::create_directories(at.bench);
     SetEnvironmentVariableW(L"KV_BENCH_DIR", at.bench.c_str());
     fs::create_directories(at.app);
-    fs::copy_file(BuildFolder() / L"KV_ZudIvi.exe", at.app / L"KV_ZudIvi.exe");
+    fs::copy_file(kBuild / L"KV_ZudIvi.exe", at.app / L"KV_ZudIvi.exe");
     std::vector<File> files = {{L"Morvane.exe", kRecorder},
                                {L"KV_DirAzevUvevIzi.exe", kRecorder},
                                {L"Morvane.ini", "[General]\r\nNomSrvApl=SRVAPL\r\nVrsSis=1.2\r\n"},

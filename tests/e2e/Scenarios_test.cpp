@@ -40,11 +40,6 @@ Box CopyFailed(const std::wstring& sName, const std::wstring& sReason = L"") {
                             L"\" a \"%APP%\\" + sName + L"\"." + sReason};
 }
 
-std::wstring Setup(const std::wstring& sServer) {
-    return L"\\\\" + sServer + L"\\Morvane_Client\\Setup.exe: \\\\" + sServer +
-           L"\\Morvane_Client\\Setup.exe";
-}
-
 // The files as the launcher reads them, in the ANSI code page.
 File Settings(const std::wstring& sList, const std::wstring& sServer = L"SRVAPL") {
     return {L"Morvane.ini", KV_Api::ToAnsi(L"[General]\r\nNomSrvApl=" + sServer +
@@ -166,7 +161,7 @@ const Case kCases[] = {
      .sServer = L"VrsSis:1.3,",
      .boxes = {kSetupYes},
      .waits = {kSetupWait},
-     .started = {Setup(L"SRVCMD")},
+     .started = {L"\\\\SRVCMD\\Morvane_Client\\Setup.exe: \\\\SRVCMD\\Morvane_Client\\Setup.exe"},
      .seen = {L"Instalación\tEspere a que termine el proceso de instalación"}},
     {.name = "AListWithoutTheSystemVersionIsOneErrorAndNoClient",
      .sServer = L"Comp.dll:3,XVrsSis:1.2,",
@@ -192,7 +187,7 @@ const Case kCases[] = {
      .sServer = L"VrsSis:1.3,",
      .boxes = {kSetupYes},
      .waits = {kSetupWait},
-     .started = {Setup(L"SRVREG")},
+     .started = {L"\\\\SRVREG\\Morvane_Client\\Setup.exe: \\\\SRVREG\\Morvane_Client\\Setup.exe"},
      .after = {{L"Morvane.ini", "[General]\r\nNomSrvApl=SRVREG\r\nVrsSis=1.2\r\n"}}},
     // A server on the command line is stored upper-cased and the registry's is
     // never read (binary, it would end the run); a missing value reads as empty.
