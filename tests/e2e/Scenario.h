@@ -54,8 +54,9 @@ struct Case {
     std::wstring sApp = L"app"; // the application folder below the case's folder
     std::wstring sArguments;
     // Laid out in order over an up-to-date installation of version 1.2 of
-    // server SRVAPL: launcher, client, refresh tool, "Morvane.ini" naming
-    // them, an empty "MorvaneVrs.ini", an empty "Fix" folder on the share.
+    // server SRVAPL: launcher, client, refresh tool, "Morvane.ini" with the
+    // server and version alone, an empty "MorvaneVrs.ini", an empty "Fix"
+    // folder on the share.
     std::vector<File> files;
     Values registry;                       // the first run's text values
     std::wstring sServer = L"VrsSis:1.2,"; // its version list; "!text": it fails with text
