@@ -49,7 +49,7 @@ TEST(GetVrs, TheVersionOfTheItemNamedWholeByTheKey) {
           Row3{L"A:B:1,", L"A:B", nullptr}, Row3{L"A,B:1,", L"A,B", nullptr}}) {
         SCOPED_TRACE(testing::PrintToString(list) + " " + testing::PrintToString(key));
         std::wstring found;
-        const std::wstring raised = Raised([&] { found = GetVrs(list, key); });
+        const std::wstring raised = Raised([&found, l = list, k = key] { found = GetVrs(l, k); });
         EXPECT_EQ(found + raised,
                   version ? version
                           : L"5 GetVrs.GetVrs: La lista de versiones del servidor no tiene "
