@@ -109,7 +109,9 @@ std::map<std::string, std::string> Snapshot(const Folders& at) {
     return files;
 }
 
-std::shared_ptr<void> Apply(Fault fault, const fs::path& path, const Folders& at) {
+// sWhat is a path as a File gives it, or for BinaryRegistry a value's name.
+std::shared_ptr<void> Apply(Fault fault, const std::wstring& sWhat, const Folders& at) {
+    const fs::path path = at.Resolve(sWhat);
     switch (fault) {
     case Fault::HoldOpen: {
         auto held = std::make_shared<KV_Api::UniqueHandle>(
@@ -137,7 +139,7 @@ std::shared_ptr<void> Apply(Fault fault, const fs::path& path, const Folders& at
         EXPECT_EQ(Registration("DllUnregisterServer"), S_OK);
         return Until([] { Registration("DllRegisterServer"); });
     case Fault::BinaryRegistry:
-        SetRegistry(path.filename().wstring(), REG_BINARY, "\x01\x02", 2);
+        SetRegistry(sWhat, REG_BINARY, "\x01\x02", 2);
     }
     return nullptr;
 }
@@ -196,7 +198,7 @@ void Check(const Case& scenario) {
     std::vector<std::shared_ptr<void>> held;
     std::vector<std::shared_ptr<void>> disks;
     for (const auto& [fault, sPath] : scenario.faults) {
-        (fault == Fault::SmallDisk ? disks : held).push_back(Apply(fault, at.Resolve(sPath), at));
+        (fault == Fault::SmallDisk ? disks : held).push_back(Apply(fault, sPath, at));
     }
 
     std::vector<std::string> boxes;

@@ -27,7 +27,8 @@ struct File {
 
 using Values = std::vector<std::pair<std::wstring, std::wstring>>; // name, text
 
-// A set-up step held for the whole run, on a path as a File gives it.
+// A set-up step held for the whole run, on a path as a File gives it (for
+// BinaryRegistry, the value's name).
 enum class Fault {
     HoldOpen,       // opened by the bench without sharing
     ReadOnly,       // the read-only attribute
