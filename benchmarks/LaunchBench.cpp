@@ -8,8 +8,9 @@
 //     the profile reads and the version lookups of the component pass take;
 //   - the CPU time it uses while it waits for a setup, against the wall time;
 //   - the copy of a 50 MB component as the component pass makes it (the
-//     shell's copy to a staging file, then the rename onto the target), new
-//     and over an installed one, against CopyFile of the same file;
+//     shell's copy to a staging file, its flush, then the rename onto the
+//     target), new and over an installed one, against the durable floor;
+//   - a rush: eight launchers updating one installation at once, against one;
 //   - the peak working set of a whole run, and the size of each executable.
 //   KV_LaunchBench [runs [components]]
 // The launcher, MinLaunch, MinComLaunch, the recorder and the version
@@ -289,9 +290,11 @@ double TimeCopy(const fs::path& source, const fs::path& target, bool bOverOld, C
     return bOk && fs::file_size(target, ignored) == fs::file_size(source, ignored) ? dSeconds : 0;
 }
 
-// The component pass's copy against CopyFile, for a new component and over
-// an installed one; over one also the shell's copy straight onto the target,
-// which is not whole-or-nothing, for what the staging costs.
+// The component pass's copy against the durable floor, the least a copy
+// that survives a power loss must do: CopyFile to a temporary name, its data
+// flushed, one rename over the target; for a new component and over an
+// installed one. Over one also the shell's copy straight onto the target,
+// which is neither whole-or-nothing nor durable.
 void MeasureCopy(const fs::path& root, int runs) {
     constexpr std::size_t kBytes = 50u * 1024 * 1024;
     const fs::path source = root / L"fix" / L"Big.dll";
@@ -303,47 +306,128 @@ void MeasureCopy(const fs::path& root, int runs) {
     KV_Bench::WriteBytes(source.wstring(), data);
     const auto whole = [](const std::wstring& from, const std::wstring& to) {
         DWORD dwError = 0;
-        return KV_ZudIviMain::CopyWhole(from, to, dwError);
+        return KV_ZudIviMain::CopyWhole(from, to, fs::path(to).parent_path().wstring(), dwError);
     };
     const auto inPlace = [](const std::wstring& from, const std::wstring& to) {
         return KV_Api::ShellFileCopy(from, to);
     };
-    const auto copyFile = [](const std::wstring& from, const std::wstring& to) {
-        return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
+    const auto durable = [](const std::wstring& from, const std::wstring& to) {
+        const std::wstring sTemp = to + L".floor";
+        if (!CopyFileW(from.c_str(), sTemp.c_str(), FALSE)) {
+            return false;
+        }
+        {
+            const KV_Api::UniqueHandle file(
+                CreateFileW(sTemp.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            if (!file || !FlushFileBuffers(file.Get())) {
+                return false;
+            }
+        }
+        return MoveFileExW(sTemp.c_str(), to.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
     };
     const double dMB = static_cast<double>(kBytes) / (1024.0 * 1024.0);
     const auto rate = [dMB](double dSeconds) { return dSeconds > 0 ? dMB / dSeconds : 0.0; };
-    TimeCopy(source, root / L"warm" / L"Big.dll", false, copyFile);
+    TimeCopy(source, root / L"warm" / L"Big.dll", false, durable);
     std::printf("Copy of a 50 MB component (medians of %d):\n", runs);
     for (const bool bOverOld : {false, true}) {
         std::vector<double> viaWhole;
         std::vector<double> viaInPlace;
-        std::vector<double> viaCopyFile;
+        std::vector<double> viaFloor;
         for (int i = 0; i < runs; ++i) {
             viaWhole.push_back(TimeCopy(source, root / L"whole" / L"Big.dll", bOverOld, whole));
-            viaCopyFile.push_back(
-                TimeCopy(source, root / L"copyfile" / L"Big.dll", bOverOld, copyFile));
+            viaFloor.push_back(TimeCopy(source, root / L"floor" / L"Big.dll", bOverOld, durable));
             if (bOverOld) {
                 viaInPlace.push_back(
                     TimeCopy(source, root / L"inplace" / L"Big.dll", bOverOld, inPlace));
             }
         }
         if (std::count(viaWhole.begin(), viaWhole.end(), 0.0) +
-                std::count(viaCopyFile.begin(), viaCopyFile.end(), 0.0) >
+                std::count(viaFloor.begin(), viaFloor.end(), 0.0) >
             0) {
             std::printf("  a copy failed\n");
         }
         const double dWhole = Median(viaWhole);
-        const double dCopyFile = Median(viaCopyFile);
-        std::printf("  %s: whole copy %.0f MB/s, CopyFile %.0f MB/s: throughput ratio %.2f "
+        const double dFloor = Median(viaFloor);
+        std::printf("  %s: whole copy %.0f MB/s, durable floor %.0f MB/s: throughput ratio %.2f "
                     "(goal >= 0.90)\n",
                     bOverOld ? "over an installed one" : "a new component", rate(dWhole),
-                    rate(dCopyFile), dWhole > 0 ? dCopyFile / dWhole : 0.0);
+                    rate(dFloor), dWhole > 0 ? dFloor / dWhole : 0.0);
         if (bOverOld) {
-            std::printf("    the shell's copy straight onto the target: %.0f MB/s\n",
+            std::printf("    the shell's copy straight onto the target, not durable: %.0f MB/s\n",
                         rate(Median(viaInPlace)));
         }
     }
+}
+
+// Launchers started together on one installation, as at nine on a terminal
+// server: eight update the same three 5 MB components at once, against one
+// alone; from their start to the start of the last client, medians of runs.
+void MeasureRush(const fs::path& bin, const fs::path& root, int runs) {
+    constexpr int kLaunchers = 8;
+    const fs::path app = root / L"rush";
+    fs::path fix(L"Z:" + KV_Bench::EnvironmentValue(L"WINEPREFIX") +
+                 L"/dosdevices/unc/rushsrv/Morvane_Client/Fix");
+    fix.make_preferred();
+    fs::create_directories(fix);
+    const wchar_t* names[] = {L"A.dll", L"B.dll", L"C.dll"};
+    for (const wchar_t* name : names) {
+        KV_Bench::WriteBytes((fix / name).wstring(),
+                             std::string(5u << 20, static_cast<char>(name[0])));
+    }
+    KV_Bench::WriteUtf8File((root / L"vrfvrs-list.txt").wstring(),
+                            L"VrsSis:1.0,A.dll:2,B.dll:2,C.dll:2,");
+    const auto yes = [](const KV_Bench::DialogSeen& box) {
+        return std::count(box.buttons.begin(), box.buttons.end(), IDYES) != 0 ? IDYES : IDOK;
+    };
+    const auto rush = [&](int launchers) {
+        std::error_code ignored;
+        fs::remove_all(app, ignored);
+        fs::create_directories(app);
+        fs::copy_file(bin / L"KV_ZudIvi.exe", app / L"KV_ZudIvi.exe");
+        fs::copy_file(bin / L"recorder.exe", app / L"Morvane.exe");
+        fs::copy_file(bin / L"recorder.exe", app / L"KV_DirAzevUvevIzi.exe");
+        WriteAnsi(app / L"Morvane.ini",
+                  "[General]\r\nNomSrvApl=RUSHSRV\r\nVrsSis=1.0\r\nLSTCOMP=A.dll,B.dll,C.dll\r\n");
+        WriteAnsi(app / L"MorvaneVrs.ini", "[General]\r\nA.dll=1\r\nB.dll=1\r\nC.dll=1\r\n");
+        for (const wchar_t* name : names) {
+            WriteAnsi(app / name, "viejo");
+        }
+        const fs::path started = root / L"started.txt";
+        fs::remove(started, ignored);
+        const long long t0 = Now();
+        KV_Bench::RunTogether((app / L"KV_ZudIvi.exe").wstring(), L"", launchers, yes);
+        long long last = 0;
+        int clients = 0;
+        for (const std::wstring& line : KV_Bench::ReadUtf8Lines(started.wstring())) {
+            const auto fields = KV_Bench::SplitTabs(line);
+            if (fields.size() >= 6 && fields[0] == L"Morvane.exe") {
+                ++clients;
+                last = std::max(last, std::stoll(fields[5]));
+            }
+        }
+        return clients == launchers ? Seconds(last - t0) : 0.0;
+    };
+    std::vector<double> alone;
+    std::vector<double> together;
+    for (int i = 0; i < runs; ++i) {
+        alone.push_back(rush(1));
+        together.push_back(rush(kLaunchers));
+    }
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    const double dAlone = Median(alone);
+    const double dTogether = Median(together);
+    std::printf("Rush: launchers updating three 5 MB components, to the last client's start "
+                "(medians of %d, %lu cores):\n",
+                runs, system.dwNumberOfProcessors);
+    if (std::count(alone.begin(), alone.end(), 0.0) +
+            std::count(together.begin(), together.end(), 0.0) >
+        0) {
+        std::printf("  a launcher did not start its client\n");
+    }
+    std::printf("  one alone %.0f ms, %d together %.0f ms: %.1f times as long\n", dAlone * 1000,
+                kLaunchers, dTogether * 1000, Ratio(dTogether, dAlone));
 }
 
 void PrintSizes(const fs::path& bin) {
@@ -374,6 +458,7 @@ int wmain(int argc, wchar_t** argv) {
     MeasureGrowth(bin, root, app, std::max(5, runs / 3));
     MeasureWait(bin, root);
     MeasureCopy(root, std::min(runs, 7));
+    MeasureRush(bin, root, std::min(runs, 3));
     PrintSizes(bin);
     KV_Bench::CallDllEntry(component.wstring(), "DllUnregisterServer");
     std::error_code ignored;

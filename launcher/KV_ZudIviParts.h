@@ -84,16 +84,25 @@ namespace KV_ZudIviMain {
 // of the application folder or is no file name (see above).
 void CheckComponentName(const std::wstring& sComp);
 
-// The name beside a copy's target under which the copy is made before it
-// replaces the target. A component name never holds a comma.
-inline constexpr const wchar_t* kStagingSuffix = L",KV_ZudIvi.tmp";
+// Every staging name is a copy's target, this mark, then ".tmp": the fixed
+// ",KV_ZudIvi.tmp" of earlier versions, or ",KV_ZudIvi,<process id>.tmp", a
+// run's own. A component name never holds a comma.
+inline constexpr const wchar_t* kStagingMark = L",KV_ZudIvi";
 
-// Copies sFrom over sTo whole or not at all: the shell copies the file to
-// sTo + kStagingSuffix, and only a regular file of the source's size then
-// takes the target's place, in one rename. False when the copy was not made;
-// sTo is then as it was, no staging file is left, and dwError holds the
-// platform's reason, or 0 when there is none beyond what the shell showed.
-bool CopyWhole(const std::wstring& sFrom, const std::wstring& sTo, DWORD& dwError);
+// The name of the lock on an installation folder, the same for every spelling
+// of the folder and in every session of the machine.
+std::wstring FolderLockName(const std::wstring& sFolder);
+
+// Copies sFrom over sTo whole or not at all, holding the lock on sFolder (the
+// installation folder) meanwhile: staging files of sTo that dead runs left
+// are removed where they can be, the shell copies the file to this run's own
+// staging name, and only a regular file of the source's size, flushed to
+// disk, then takes the target's place, in one rename. False when the copy was
+// not made; sTo is then as it was, no staging file of this run is left, and
+// dwError holds the platform's reason, ERROR_TIMEOUT when another run held the
+// lock too long, or 0 when there is none beyond what the shell showed.
+bool CopyWhole(const std::wstring& sFrom, const std::wstring& sTo, const std::wstring& sFolder,
+               DWORD& dwError);
 
 // The wait of RunAndWait on a process opened for querying and waiting
 // (SYNCHRONIZE): it has ended when its handle is signalled, whatever its exit

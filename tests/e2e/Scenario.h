@@ -69,6 +69,7 @@ struct Case {
     std::vector<File> after;           // what changed: every other file stays as it was
     std::vector<std::wstring> log;     // the texts of the day's log; none: no log
     std::vector<std::wstring> seen;    // what the setup saw on screen while it ran
+    int iTogether = 1; // launchers started at once, each of which must do all of the above
 };
 
 inline void PrintTo(const Case& scenario, std::ostream* out) {

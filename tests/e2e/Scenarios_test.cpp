@@ -139,6 +139,25 @@ Case FolderOutsideTheCodePage() {
     return row;
 }
 
+// Launchers started together on one installation each update it as if alone:
+// each copies the three 5 MB components and starts the refresh tool and the
+// client, and the folder ends with the server's files and nothing else.
+Case Together(const char* name, int iLaunchers) {
+    Case row{.name = name,
+             .files = Installed(L"A.dll=1,B.dll=1,C.dll=1"),
+             .sServer = L"VrsSis:1.2,A.dll:2,B.dll:2,C.dll:2,",
+             .boxes = {kCopyYes},
+             .started = {kRefresh, kClient},
+             .iTogether = iLaunchers};
+    for (const char c : {'A', 'B', 'C'}) {
+        const std::wstring sName = std::wstring(1, c) + L".dll";
+        row.files.insert(row.files.end(), {Fix(sName, std::string(5 << 20, c)), {sName, "viejo"}});
+        row.waits.push_back(kCopying + sName);
+        row.after.push_back({sName, std::string(5 << 20, c)});
+    }
+    return row;
+}
+
 const Case kCases[] = {
     // --- The start: the version list, the setup, the client ---------------
     // "/ESDBG" after the server's name, in any letter case, turns the log on;
@@ -251,7 +270,7 @@ const Case kCases[] = {
     // Letter case, a trailing character and a lower server version all differ.
     // A read-only installed file is replaced, a missing folder created, what a
     // copy cut off by a power loss left is no obstacle, and the versions file
-    // is left to the refresh tool.
+    // is left to the refresh tool; one that can't be removed stays as it is.
     {.name = "ChangedComponentsAreCopiedAfterOneQuestion",
      .sArguments = L"/ESDBG",
      .files = Installed(L"A.dll=1.0a,B.ocx=1.0,C.dll=4,Rep\\R1.dll=2.0",
@@ -260,9 +279,12 @@ const Case kCases[] = {
                          Fix(L"C.dll", "nuevo C"),
                          Fix(L"Rep\\R1.dll", "nuevo R1"),
                          {L"B.ocx", "viejo B, más largo"},
-                         {L"B.ocx,KV_ZudIvi.tmp", "mitad de un B"}}),
+                         {L"B.ocx,KV_ZudIvi.tmp", "mitad de un B"},
+                         {L"A.dll,KV_ZudIvi.tmp", "mitad de un A"}}),
      .sServer = L"VrsSis:1.2,A.dll:1.0A,B.ocx:1.00,C.dll:4,Rep\\R1.dll:1.9,",
-     .faults = {{Fault::ReadOnly, L"B.ocx"}, {Fault::ReadOnly, L"B.ocx,KV_ZudIvi.tmp"}},
+     .faults = {{Fault::ReadOnly, L"B.ocx"},
+                {Fault::ReadOnly, L"B.ocx,KV_ZudIvi.tmp"},
+                {Fault::Immutable, L"A.dll,KV_ZudIvi.tmp"}},
      .boxes = {kCopyYes},
      .waits = {kCopying + L"A.dll", kCopying + L"B.ocx", kCopying + L"Rep\\R1.dll"},
      .started = {kRefresh, kClient + L"/ESDBG"},
@@ -315,6 +337,12 @@ const Case kCases[] = {
     CopyOfBFails("ACopyThatFillsTheDiskFails",
                  {Fix(L"B.dll", std::string(5 << 20, 'n')), {L"B.dll", std::string(1 << 20, 'v')}},
                  {{Fault::SmallDisk, L""}}),
+
+    // --- Many users on one folder ----------------------------------------------
+    Together("TwoLaunchersTogetherEachUpdateAsIfAlone", 2),
+    Together("TwoLaunchersTogetherASecondTime", 2),
+    Together("TwoLaunchersTogetherAThirdTime", 2),
+    Together("EightLaunchersTogetherEachUpdateAsIfAlone", 8),
 };
 
 class Launcher : public testing::TestWithParam<Case> {};

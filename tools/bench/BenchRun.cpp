@@ -147,8 +147,21 @@ DialogSeen AnswerNextDialog(DWORD dwProcessId, int iButton, DWORD dwLimitMs) {
     return DialogSeen();
 }
 
-RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments, Answerer answer,
-                       DWORD dwLimitMs) {
+namespace {
+
+// One program under the bench: its job (it and all it starts), the journal
+// hooked into its thread, and the box last answered.
+struct Started {
+    KV_Api::UniqueHandle job, process, thread;
+    KV_Api::Unique<HMODULE, &FreeLibrary> journal;
+    KV_Api::Unique<HHOOK, &UnhookWindowsHookEx> hook;
+    DWORD dwProcessId = 0;
+    HWND answered = nullptr;
+    bool bAsked = false; // it has shown a box
+    RunResult result;
+};
+
+void Start(Started& run, const std::wstring& sExe, const std::wstring& sArguments) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
@@ -156,56 +169,34 @@ RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments,
     if (!sArguments.empty()) {
         sCommandLine += L" " + sArguments;
     }
-    // Wine starts its desktop process when a program first needs it and ends
-    // it when the session has been idle for a while. Started by the program,
-    // it would land in the job below and count as a program left running.
-    GetDesktopWindow();
     // The program and all it starts share a job, so the run can wait for
     // the programs it started too.
-    const KV_Api::UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
-    if (!job || !CreateProcessW(sExe.c_str(), sCommandLine.data(), nullptr, nullptr, FALSE,
-                                CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)) {
+    run.job.Reset(CreateJobObjectW(nullptr, nullptr));
+    if (!run.job || !CreateProcessW(sExe.c_str(), sCommandLine.data(), nullptr, nullptr, FALSE,
+                                    CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)) {
         throw std::runtime_error("cannot start " + Utf8(sExe) + ": " +
                                  Utf8(KV_Api::SystemMessage(GetLastError())));
     }
-    const KV_Api::UniqueHandle process(info.hProcess);
-    const KV_Api::UniqueHandle thread(info.hThread);
-    AssignProcessToJobObject(job.Get(), process.Get());
-    const KV_Api::Unique<HMODULE, &FreeLibrary> journal(
-        LoadLibraryW((ModuleFolder(nullptr) + L"\\KV_WaitJournal.dll").c_str()));
+    run.process.Reset(info.hProcess);
+    run.thread.Reset(info.hThread);
+    run.dwProcessId = info.dwProcessId;
+    AssignProcessToJobObject(run.job.Get(), run.process.Get());
+    run.journal.Reset(LoadLibraryW((ModuleFolder(nullptr) + L"\\KV_WaitJournal.dll").c_str()));
     const auto cbt = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
-        journal ? GetProcAddress(journal.Get(), "WaitJournalCbt") : nullptr));
-    const KV_Api::Unique<HHOOK, &UnhookWindowsHookEx> hook(
-        cbt != nullptr ? SetWindowsHookExW(WH_CBT, cbt, journal.Get(), info.dwThreadId) : nullptr);
-    ResumeThread(thread.Get());
+        run.journal ? GetProcAddress(run.journal.Get(), "WaitJournalCbt") : nullptr));
+    run.hook.Reset(cbt != nullptr
+                       ? SetWindowsHookExW(WH_CBT, cbt, run.journal.Get(), info.dwThreadId)
+                       : nullptr);
+    run.result.bJournaled = static_cast<bool>(run.hook);
+}
 
-    RunResult result;
-    result.bJournaled = static_cast<bool>(hook);
-    HWND answered = nullptr;
-    const DWORD start = GetTickCount();
-    while (WaitForSingleObject(process.Get(), 50) == WAIT_TIMEOUT) {
-        if (GetTickCount() - start > dwLimitMs) {
-            TerminateProcess(process.Get(), 1);
-            WaitForSingleObject(process.Get(), 5000);
-            return result;
-        }
-        if (answered != nullptr && IsWindow(answered)) {
-            continue; // the last box is still closing
-        }
-        answered = nullptr;
-        HWND hwnd = FindDialogOf(info.dwProcessId);
-        if (hwnd == nullptr) {
-            continue;
-        }
-        Sleep(100); // let the box finish laying itself out
-        Press(hwnd, answer(Inspect(hwnd)));
-        answered = hwnd;
-    }
-    result.bEnded = true;
+// Waits for what the ended program started, up to the limit, and names what
+// is still running then.
+void WaitForStarted(Started& run, DWORD dwStart, DWORD dwLimitMs) {
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
-    while (QueryInformationJobObject(job.Get(), JobObjectBasicAccountingInformation, &accounting,
-                                     sizeof(accounting), nullptr) &&
-           accounting.ActiveProcesses > 0 && GetTickCount() - start < dwLimitMs) {
+    while (QueryInformationJobObject(run.job.Get(), JobObjectBasicAccountingInformation,
+                                     &accounting, sizeof(accounting), nullptr) &&
+           accounting.ActiveProcesses > 0 && GetTickCount() - dwStart < dwLimitMs) {
         Sleep(20);
     }
     if (accounting.ActiveProcesses > 0) {
@@ -214,7 +205,7 @@ RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments,
             ULONG_PTR more[63];
         } ids{};
         ids.list.NumberOfAssignedProcesses = 64;
-        QueryInformationJobObject(job.Get(), JobObjectBasicProcessIdList, &ids, sizeof(ids),
+        QueryInformationJobObject(run.job.Get(), JobObjectBasicProcessIdList, &ids, sizeof(ids),
                                   nullptr);
         for (DWORD i = 0; i < ids.list.NumberOfProcessIdsInList; ++i) {
             const KV_Api::UniqueHandle p(
@@ -225,10 +216,80 @@ RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments,
             if (p) {
                 QueryFullProcessImageNameW(p.Get(), 0, name, &size);
             }
-            result.stillRunning.push_back(name);
+            run.result.stillRunning.push_back(name);
         }
     }
-    return result;
+}
+
+} // namespace
+
+std::vector<RunResult> RunTogether(const std::wstring& sExe, const std::wstring& sArguments,
+                                   int count, Answerer answer, DWORD dwLimitMs) {
+    // Wine starts its desktop process when a program first needs it and ends
+    // it when the session has been idle for a while. Started by the program,
+    // it would land in its job and count as a program left running.
+    GetDesktopWindow();
+    std::vector<Started> runs(static_cast<std::size_t>(count));
+    for (Started& run : runs) {
+        Start(run, sExe, sArguments);
+    }
+    for (Started& run : runs) {
+        ResumeThread(run.thread.Get());
+    }
+    const DWORD dwStart = GetTickCount();
+    for (std::size_t left = runs.size(); left > 0;) {
+        Sleep(50);
+        const bool bLate = GetTickCount() - dwStart > dwLimitMs;
+        // A first box waits until every run that goes on shows one.
+        bool bAllAsked = true;
+        std::vector<HWND> boxes(runs.size());
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            Started& run = runs[i];
+            if (run.result.bEnded || !run.process) {
+                continue;
+            }
+            if (WaitForSingleObject(run.process.Get(), 0) != WAIT_TIMEOUT) {
+                run.result.bEnded = true;
+                WaitForStarted(run, dwStart, dwLimitMs);
+                --left;
+                continue;
+            }
+            if (bLate) {
+                TerminateProcess(run.process.Get(), 1);
+                WaitForSingleObject(run.process.Get(), 5000);
+                run.process.Reset();
+                --left;
+                continue;
+            }
+            if (run.answered != nullptr && IsWindow(run.answered)) {
+                continue; // the last box is still closing
+            }
+            run.answered = nullptr;
+            boxes[i] = FindDialogOf(run.dwProcessId);
+            bAllAsked = bAllAsked && (run.bAsked || boxes[i] != nullptr);
+        }
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            if (boxes[i] == nullptr || (!runs[i].bAsked && !bAllAsked)) {
+                continue;
+            }
+            Sleep(100); // let the box finish laying itself out
+            DialogSeen dialog = Inspect(boxes[i]);
+            dialog.iRun = static_cast<int>(i);
+            Press(boxes[i], answer(dialog));
+            runs[i].answered = boxes[i];
+            runs[i].bAsked = true;
+        }
+    }
+    std::vector<RunResult> results;
+    for (Started& run : runs) {
+        results.push_back(run.result);
+    }
+    return results;
+}
+
+RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments, Answerer answer,
+                       DWORD dwLimitMs) {
+    return RunTogether(sExe, sArguments, 1, std::move(answer), dwLimitMs).front();
 }
 
 } // namespace KV_Bench

@@ -19,6 +19,7 @@ struct DialogSeen {
     bool bIcon = false;       // an icon is shown beside the text
     bool bOwned = false;      // the box has an owner window
     HWND hwnd = nullptr;
+    int iRun = 0; // whose box it is, of the runs started together
 };
 
 // A readable one-line form, UTF-8, for test messages and the demo's output.
@@ -56,5 +57,11 @@ std::wstring NextPictureName(const std::wstring& sReport, const wchar_t* sKind);
 // briefly it was up. Environment and working folder are the caller's.
 RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments, Answerer answer,
                        DWORD dwLimitMs = 60000);
+
+// Starts count copies of sExe at once and runs each as RunAnswering does,
+// except that a first box is held until every run still going shows one, so
+// that they really overlap; then all of them are answered together.
+std::vector<RunResult> RunTogether(const std::wstring& sExe, const std::wstring& sArguments,
+                                   int count, Answerer answer, DWORD dwLimitMs = 60000);
 
 } // namespace KV_Bench
