@@ -268,14 +268,22 @@ std::vector<RunResult> RunTogether(const std::wstring& sExe, const std::wstring&
             boxes[i] = FindDialogOf(run.dwProcessId);
             bAllAsked = bAllAsked && (run.bAsked || boxes[i] != nullptr);
         }
+        // Read every box due first and press them all after, so that runs let
+        // go together go on together.
+        std::vector<std::pair<std::size_t, int>> presses;
         for (std::size_t i = 0; i < runs.size(); ++i) {
             if (boxes[i] == nullptr || (!runs[i].bAsked && !bAllAsked)) {
                 continue;
             }
-            Sleep(100); // let the box finish laying itself out
+            if (presses.empty()) {
+                Sleep(100); // let the boxes finish laying themselves out
+            }
             DialogSeen dialog = Inspect(boxes[i]);
             dialog.iRun = static_cast<int>(i);
-            Press(boxes[i], answer(dialog));
+            presses.emplace_back(i, answer(dialog));
+        }
+        for (const auto& [i, iButton] : presses) {
+            Press(boxes[i], iButton);
             runs[i].answered = boxes[i];
             runs[i].bAsked = true;
         }
