@@ -70,10 +70,13 @@ public:
                 m_held.Reset(hMutex);
                 return true;
             }
-            if (dwWait != WAIT_OBJECT_0 + 1) {
-                break;
+            if (dwWait == WAIT_FAILED) {
+                dwError = GetLastError();
+                return false;
             }
-            KV_Api::ProcessPendingMessages();
+            if (dwWait == WAIT_OBJECT_0 + 1) {
+                KV_Api::ProcessPendingMessages();
+            }
         }
         dwError = ERROR_TIMEOUT;
         return false;
@@ -109,8 +112,9 @@ void SweepStaging(const std::wstring& sTo) {
 DWORD Flush(const std::wstring& sStage, DWORD dwAttributes) {
     // The shell's copy carries the source's attributes, read-only among them.
     const bool bReadOnly = (dwAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    const DWORD dwWritable = dwAttributes & ~FILE_ATTRIBUTE_READONLY;
     if (bReadOnly) {
-        SetFileAttributesW(sStage.c_str(), dwAttributes & ~FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesW(sStage.c_str(), dwWritable != 0 ? dwWritable : FILE_ATTRIBUTE_NORMAL);
     }
     DWORD dwError = 0;
     {
