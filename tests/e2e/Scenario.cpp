@@ -168,8 +168,8 @@ void Serve(const Folders& at, const std::wstring& sServer) {
         sServer.substr(bFails ? 1 : 0));
 }
 
-// Whether a wait dialog of the box's process is still there: a box shown
-// over one would be told as the dialog's end.
+// Whether a wait dialog of the box's process is still there as the box
+// shows: no box of the launcher's is meant to stand over one.
 bool OverAWaitDialog(HWND box) {
     DWORD dwProcess = 0;
     GetWindowThreadProcessId(box, &dwProcess);
