@@ -238,7 +238,8 @@ void DeleteFileOrRaise(const std::wstring& sPath) {
     }
 }
 
-DWORD StartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLine, WORD wShow) {
+DWORD TryStartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLine, WORD wShow,
+                      DWORD& dwProcessId) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -247,11 +248,20 @@ DWORD StartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLin
     std::wstring sWritable = sCommandLine; // CreateProcessW may write into it
     if (!CreateProcessW(sAppPath.c_str(), sWritable.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info)) {
-        RaiseWin32(GetLastError());
+        return GetLastError();
     }
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
-    return info.dwProcessId;
+    dwProcessId = info.dwProcessId;
+    return ERROR_SUCCESS;
+}
+
+DWORD StartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLine, WORD wShow) {
+    DWORD dwProcessId = 0;
+    if (const DWORD dwError = TryStartProgram(sAppPath, sCommandLine, wShow, dwProcessId)) {
+        RaiseWin32(dwError);
+    }
+    return dwProcessId;
 }
 
 // A function of a system library, which is loaded from the system folder at
@@ -272,6 +282,28 @@ template <class Function> static Function SystemFunction(const wchar_t* sDll, co
 DWORD Milliseconds() {
     static const auto timeGetTime = SystemFunction<DWORD(WINAPI*)()>(L"winmm.dll", "timeGetTime");
     return timeGetTime != nullptr ? timeGetTime() : GetTickCount();
+}
+
+UniqueHandle ShellStartProgram(const std::wstring& sFile, const std::wstring& sParameters,
+                               WORD wShow) {
+    static const auto shellExecuteEx =
+        SystemFunction<BOOL(WINAPI*)(SHELLEXECUTEINFOW*)>(L"shell32.dll", "ShellExecuteExW");
+    if (shellExecuteEx == nullptr) {
+        RaiseWin32(GetLastError());
+    }
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    // The launcher shows the one message of a failed start itself.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"open";
+    info.lpFile = sFile.c_str();
+    info.lpParameters = sParameters.empty() ? nullptr : sParameters.c_str();
+    info.nShow = wShow;
+    if (!shellExecuteEx(&info)) {
+        const DWORD dwError = GetLastError();
+        RaiseWin32(dwError != ERROR_SUCCESS ? dwError : ERROR_GEN_FAILURE);
+    }
+    return UniqueHandle(info.hProcess);
 }
 
 bool ShellFileCopy(const std::wstring& sFrom, const std::wstring& sTo) {

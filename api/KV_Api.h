@@ -171,6 +171,22 @@ void DeleteFileOrRaise(const std::wstring& sPath);
 // line so that a folder with spaces can never start another program.
 // Returns the process id.
 DWORD StartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLine, WORD wShow);
+// The same, with the platform's refusal as the result instead of raised:
+// ERROR_SUCCESS and the process id in dwProcessId, or the error code.
+DWORD TryStartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLine, WORD wShow,
+                      DWORD& dwProcessId);
+// ERROR_ELEVATION_REQUIRED: the start of a program that must run as
+// administrator, refused to a process that does not. MinGW's headers lack it.
+inline constexpr DWORD kElevationRequired = 740;
+
+// Starts a program through the shell (ShellExecuteExW, verb "open"), which
+// asks for the user's consent, or an administrator's password, when the
+// program must run as administrator. Returns its process, opened for waiting
+// and querying; empty when the shell started it without handing one back.
+// Raises with the platform's text when nothing was started, also when the
+// user declined (ERROR_CANCELLED). The shell shows no error window of its own.
+UniqueHandle ShellStartProgram(const std::wstring& sFile, const std::wstring& sParameters,
+                               WORD wShow);
 
 // Copies one file through the shell (SHFileOperationA, FO_COPY): an existing
 // target is replaced and a missing target folder created without a question;

@@ -46,15 +46,19 @@ bool Ask(const wchar_t* sQuestion) {
     return KV_Api::ShowMessage(sQuestion, kUpdateTitle, MB_YESNO | MB_DEFBUTTON1) == IDYES;
 }
 
-// Runs the client setup from the server's share under the wait dialog. Its
-// outcome is not reported: the setup shows its own.
-void RunSetup() {
+// Runs the client setup from the server's share under the wait dialog, and
+// closes the dialog. The setup's own outcome is not reported: it shows its
+// own, and one that runs past the limit is left to itself. False, with
+// RunAndWait's reason, when it could not be started or watched: the user
+// answered Yes and would otherwise see nothing happen.
+bool RunSetup(std::wstring& sFailure) {
     KV_DlgEsp dialog;
     dialog.SetMsg(kSetupCaption, kSetupWait);
     dialog.Show();
     KV_Api::ProcessPendingMessages();
-    std::wstring sMessage;
-    RunAndWait(L"\\\\" + gsNomSrvApl + kClientShare + kSetup, SW_SHOWNORMAL, sMessage, 2000000000);
+    return RunAndWait(L"\\\\" + gsNomSrvApl + kClientShare + kSetup, SW_SHOWNORMAL, sFailure,
+                      2000000000) ||
+           sFailure == kTimedOut;
 }
 
 void Run() {
@@ -89,6 +93,7 @@ void Run() {
         // First run, or a repaired one: the settings come from the registry
         // and move into the settings file. A server named on the command line
         // is the one stored.
+        std::wstring sLstComp;
         {
             KV_Reg reg;
             reg.SetClassKey(kRegLocalMachine);
@@ -99,11 +104,17 @@ void Run() {
             }
             reg.SetValueKey(kVrsSis);
             sVrsLoc = TrimSpaces(reg.Value().ToText());
+            reg.SetValueKey(kLstComp);
+            sLstComp = reg.Value().ToText();
         }
         // A folder that can't be written is no reason to stop: this run has
-        // what it needs, and the next one migrates again.
+        // what it needs, and the next one migrates again. The list goes in
+        // with the rest, as the component pass writes it: a run that stops
+        // before the pass must not leave a settings file without it, which
+        // every later run would read as no components at all.
         WriteIniKey(gsIniFile, kSection, kNomSrvApl, gsNomSrvApl);
         WriteIniKey(gsIniFile, kSection, kVrsSis, sVrsLoc);
+        WriteIniKey(gsIniFile, kSection, kLstComp, sLstComp);
     }
 
     KV_Api::ComApartment apartment;
@@ -112,7 +123,11 @@ void Run() {
 
     if (sVrsSrv != sVrsLoc) {
         if (Ask(kAskSetup)) {
-            RunSetup();
+            std::wstring sFailure;
+            if (!RunSetup(sFailure)) {
+                // The wait dialog has gone by now: the box stands alone.
+                KV_Api::ShowMessage(sFailure, KV_Api::kAppTitle, MB_OK);
+            }
         }
         // Whatever the answer, this run ends here: no component pass, no client.
         return;

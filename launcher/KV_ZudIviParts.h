@@ -38,6 +38,8 @@ inline constexpr const wchar_t* kAskCopy =
 inline constexpr const wchar_t* kCopyCaption = L"Actualización de componentes";
 inline constexpr const wchar_t* kCopying = L"Copiando ";
 inline constexpr const wchar_t* kPassTitle = L"VrfComps";
+// RunAndWait's message when the program ran past the limit.
+inline constexpr const wchar_t* kTimedOut = L"The process has timed out.";
 
 struct Switches {
     std::wstring sNomSrvApl; // upper case, as the working copy holds it

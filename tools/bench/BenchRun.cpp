@@ -126,6 +126,24 @@ DialogSeen Inspect(HWND hwnd) {
     return dialog;
 }
 
+// A CBT procedure of a DLL beside the bench, hooked into one thread; the
+// hook goes before its module.
+struct CbtHook {
+    KV_Api::Unique<HMODULE, &FreeLibrary> module;
+    KV_Api::Unique<HHOOK, &UnhookWindowsHookEx> hook;
+};
+CbtHook HookCbt(const wchar_t* sDll, const char* sProc, DWORD dwThreadId) {
+    CbtHook cbt{KV_Api::Unique<HMODULE, &FreeLibrary>(
+                    LoadLibraryW((ModuleFolder(nullptr) + L"\\" + sDll).c_str())),
+                {}};
+    const auto proc = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(cbt.module ? GetProcAddress(cbt.module.Get(), sProc) : nullptr));
+    if (proc != nullptr) {
+        cbt.hook.Reset(SetWindowsHookExW(WH_CBT, proc, cbt.module.Get(), dwThreadId));
+    }
+    return cbt;
+}
+
 void Press(HWND hwnd, int iButton) {
     PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(iButton, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(hwnd, iButton)));
@@ -171,16 +189,12 @@ RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments,
     const KV_Api::UniqueHandle process(info.hProcess);
     const KV_Api::UniqueHandle thread(info.hThread);
     AssignProcessToJobObject(job.Get(), process.Get());
-    const KV_Api::Unique<HMODULE, &FreeLibrary> journal(
-        LoadLibraryW((ModuleFolder(nullptr) + L"\\KV_WaitJournal.dll").c_str()));
-    const auto cbt = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
-        journal ? GetProcAddress(journal.Get(), "WaitJournalCbt") : nullptr));
-    const KV_Api::Unique<HHOOK, &UnhookWindowsHookEx> hook(
-        cbt != nullptr ? SetWindowsHookExW(WH_CBT, cbt, journal.Get(), info.dwThreadId) : nullptr);
+    const CbtHook journal = HookCbt(L"KV_WaitJournal.dll", "WaitJournalCbt", info.dwThreadId);
+    const CbtHook elevation = HookCbt(L"KV_ElevationBench.dll", "ElevationCbt", info.dwThreadId);
     ResumeThread(thread.Get());
 
     RunResult result;
-    result.bJournaled = static_cast<bool>(hook);
+    result.bJournaled = static_cast<bool>(journal.hook);
     HWND answered = nullptr;
     const DWORD start = GetTickCount();
     while (WaitForSingleObject(process.Get(), 50) == WAIT_TIMEOUT) {
