@@ -37,6 +37,10 @@ enum class Fault {
     Vanish,         // the folder renamed away when the first wait dialog goes
     Unregister,     // the version component unregistered
     BinaryRegistry, // the registry value of that name stored as REG_BINARY
+    ServerHangs,    // the version component's server hangs inside the call
+    ServerDies,     // its server's process ends inside the call
+    ServerSlow,     // its server takes 5 s to start
+    InProcess,      // the version component served in the launcher's process
 };
 
 // A box of the launcher's, and the button pressed on it (0: No, or OK).

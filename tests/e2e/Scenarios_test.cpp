@@ -166,8 +166,10 @@ const Case kCases[] = {
     {.name = "AListWithoutTheSystemVersionIsOneErrorAndNoClient",
      .sServer = L"Comp.dll:3,XVrsSis:1.2,",
      .boxes = {{kError, L"La lista de versiones del servidor no tiene el elemento \"VrsSis\"."}}},
+    // In process: Wine does not carry the error object across processes.
     {.name = "AComponentThatFailsShowsItsOwnDescription",
      .sServer = L"!No se pudo conectar con la base de datos de versiones (ñ).",
+     .faults = {{Fault::InProcess, L""}},
      .boxes = {{kError, L"No se pudo conectar con la base de datos de versiones (ñ)."}}},
     {.name = "AnUnregisteredComponentShowsThePlatformsDescription",
      .faults = {{Fault::Unregister, L""}},
@@ -315,6 +317,22 @@ const Case kCases[] = {
     CopyOfBFails("ACopyThatFillsTheDiskFails",
                  {Fix(L"B.dll", std::string(5 << 20, 'n')), {L"B.dll", std::string(1 << 20, 'v')}},
                  {{Fault::SmallDisk, L""}}),
+
+    // --- A server that answers late or never; every row's server runs in a
+    // process of its own, its call marshalled from its type library ---------
+    // The launcher's process ends after the box, though its call is stuck.
+    {.name = "AServerThatHangsEndsTheRunInOneBoxAtTheLimit",
+     .faults = {{Fault::ServerHangs, L""}},
+     .boxes = {{kError, L"El servidor de aplicaciones SRVAPL no respondió en 20 segundos."}},
+     .waits = {L"Conexión: Conectando con el servidor de aplicaciones SRVAPL..."}},
+    {.name = "AServerThatDiesInTheCallShowsThePlatformsDescription",
+     .faults = {{Fault::ServerDies, L""}},
+     .boxes = {{kError, L"RPC call failed."}}},
+    {.name = "ASlowServerOnThisMachineIsToldWhileItStarts",
+     .files = {{L"Morvane.ini", "[General]\r\nNomSrvApl=\r\nVrsSis=1.2\r\n"}},
+     .faults = {{Fault::ServerSlow, L""}},
+     .waits = {L"Conexión: Conectando con el servidor de aplicaciones de este equipo..."},
+     .started = {kClient}},
 };
 
 class Launcher : public testing::TestWithParam<Case> {};
