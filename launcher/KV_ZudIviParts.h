@@ -48,11 +48,10 @@ inline constexpr const wchar_t* kSeconds = L" segundos.";
 
 // The server step (creation, call, release) runs on a worker: after
 // kServerNoticeMs the user is told the launcher is connecting, after
-// kServerLimitMs the run gives up. The notice waits past Wine's
-// once-a-second look for a server it has just started, so that a server
-// that answers at the second or third look shows nothing; the limit is
-// longer than a healthy server's cold start and shorter than the platform
-// takes to give up on a machine that is off.
+// kServerLimitMs the run gives up. The notice comes late enough that a
+// server started for this call, a second or two, shows nothing; the limit is
+// longer than a healthy server's cold start on a slow network and shorter
+// than the platform takes to give up on a machine that is off.
 inline constexpr unsigned long kServerNoticeMs = 2500;
 inline constexpr unsigned long kServerLimitMs = 20000;
 
