@@ -103,18 +103,24 @@ void RaiseHResult(HRESULT hr, const KV_Place& where) {
     throw KV_Error(static_cast<std::int32_t>(hr), SystemMessage(static_cast<DWORD>(hr)), where);
 }
 
-std::wstring CurrentErrorDescription() {
+KV_Error CurrentError() {
     try {
         throw;
     } catch (const KV_Error& e) {
-        return e.Description();
+        return e;
     } catch (const std::bad_alloc&) {
-        return SystemMessage(ERROR_NOT_ENOUGH_MEMORY);
+        return KV_Error(static_cast<std::int32_t>(E_OUTOFMEMORY),
+                        SystemMessage(ERROR_NOT_ENOUGH_MEMORY));
     } catch (const std::exception& e) {
-        return FromAnsi(e.what());
+        return KV_Error(static_cast<std::int32_t>(E_FAIL), FromAnsi(e.what()));
     } catch (...) {
-        return SystemMessage(static_cast<DWORD>(E_UNEXPECTED));
+        return KV_Error(static_cast<std::int32_t>(E_UNEXPECTED),
+                        SystemMessage(static_cast<DWORD>(E_UNEXPECTED)));
     }
+}
+
+std::wstring CurrentErrorDescription() {
+    return CurrentError().Description();
 }
 
 Bstr::Bstr(std::wstring_view sText)
@@ -126,6 +132,61 @@ Bstr::Bstr(std::wstring_view sText)
 
 ComApartment::ComApartment() {
     RaiseIfFailed(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+}
+
+Worker::Worker(std::function<std::wstring()> fnStep)
+    : m_shared(std::make_shared<Shared>(Shared{std::move(fnStep), std::wstring()})) {
+    auto held = std::make_unique<std::shared_ptr<Shared>>(m_shared); // the thread's share
+    m_thread.Reset(CreateThread(nullptr, 0, &Worker::Run, held.get(), 0, nullptr));
+    if (!m_thread) {
+        RaiseWin32(GetLastError());
+    }
+    held.release();
+}
+
+DWORD WINAPI Worker::Run(void* pShared) {
+    const std::unique_ptr<std::shared_ptr<Shared>> held(
+        static_cast<std::shared_ptr<Shared>*>(pShared));
+    Shared& shared = **held;
+    try {
+        const ComApartment apartment;
+        shared.result = shared.fnStep();
+    } catch (...) {
+        shared.result = CurrentError();
+    }
+    return 0;
+}
+
+bool Worker::Wait(DWORD dwMs) {
+    const DWORD dwStart = GetTickCount();
+    HANDLE thread = m_thread.Get();
+    for (;;) {
+        const DWORD dwElapsed = GetTickCount() - dwStart;
+        const DWORD woken = MsgWaitForMultipleObjectsEx(
+            1, &thread, dwElapsed < dwMs ? dwMs - dwElapsed : 0, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woken == WAIT_OBJECT_0) {
+            return true;
+        }
+        if (woken == WAIT_FAILED) {
+            RaiseWin32(GetLastError());
+        }
+        if (woken != WAIT_OBJECT_0 + 1) {
+            return false;
+        }
+        ProcessPendingMessages();
+    }
+}
+
+std::wstring Worker::Result() const {
+    if (const auto* error = std::get_if<KV_Error>(&m_shared->result)) {
+        throw *error;
+    }
+    return std::get<std::wstring>(m_shared->result);
+}
+
+void EndProcessNow(UINT uExitCode) {
+    TerminateProcess(GetCurrentProcess(), uExitCode);
+    ExitProcess(uExitCode); // only if the process could not be terminated
 }
 
 void RaiseComCall(HRESULT hr, IUnknown* pObject, REFIID riid) {

@@ -18,9 +18,10 @@ bool gbDebug = false;
 
 namespace {
 
-// Asks the version component on the server (this machine when the name is
-// empty) for the version list of this client's system.
-std::wstring RequestVersionList(const std::wstring& sServer) {
+// Creates the version component on the server (this machine when the name is
+// empty), asks it for the version list of this client's system and releases
+// it. Runs on a worker, in the worker's apartment.
+std::wstring CallVersionComponent(const std::wstring& sServer) {
     using KV_VrfVrs::IKVAD_DMVrfSis;
     CLSID clsid;
     KV_Api::RaiseIfFailed(CLSIDFromProgID(KV_VrfVrs::kProgId, &clsid));
@@ -40,6 +41,33 @@ std::wstring RequestVersionList(const std::wstring& sServer) {
         KV_Api::RaiseComCall(hr, component.Get(), KV_VrfVrs::kIID_KVAD_DMVrfSis);
     }
     return list.Text();
+}
+
+// The version list, from a server step that can't hold the run: the platform
+// gives no bound of its own to a creation or a call on a server that is off
+// or hung. The wait dialog says the launcher is connecting while the step
+// takes long, and goes before any box; past the limit the run ends in one box.
+std::wstring RequestVersionList(const std::wstring& sServer) {
+    const std::wstring sNamed = sServer.empty() ? kThisMachine : sServer;
+    KV_Api::Worker step([sServer] { return CallVersionComponent(sServer); });
+    bool bEnded = step.Wait(kServerNoticeMs);
+    if (!bEnded) {
+        KV_DlgEsp dialog;
+        dialog.SetMsg(kConnectCaption, kConnecting + sNamed + L"...");
+        dialog.Show();
+        KV_Api::ProcessPendingMessages();
+        bEnded = step.Wait(kServerLimitMs - kServerNoticeMs);
+    }
+    if (!bEnded) {
+        KV_Api::ShowMessage(kServerIs + sNamed + kNoAnswerWithin +
+                                std::to_wstring(kServerLimitMs / 1000) + kSeconds,
+                            KV_Api::kAppTitle, MB_OK);
+        // The worker is still inside the platform's call, maybe holding its
+        // locks. ExitProcess would stop it there and then run every DLL's
+        // detach routine, which may wait on those locks for ever.
+        KV_Api::EndProcessNow(ERROR_TIMEOUT);
+    }
+    return step.Result();
 }
 
 bool Ask(const wchar_t* sQuestion) {

@@ -21,13 +21,31 @@ namespace {
 // Where the build put the launcher, the stand-ins and this program.
 const fs::path kBuild(KV_Bench::ModuleFolder(nullptr));
 
+// The version component stand-in registers itself: out of process, as the
+// network has it (KV_VrfVrsServer.exe), or in process (KV_VrfVrsBench.dll).
 HRESULT Registration(const char* sEntry) {
     return KV_Bench::CallDllEntry((kBuild / L"KV_VrfVrsBench.dll").wstring(), sEntry);
 }
+DWORD RegisterServer() {
+    const std::wstring sServer = (kBuild / L"KV_VrfVrsServer.exe").wstring();
+    std::wstring sCommand = L"\"" + sServer + L"\" /RegServer";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(sServer.c_str(), sCommand.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info)) {
+        return GetLastError();
+    }
+    const KV_Api::UniqueHandle process(info.hProcess);
+    const KV_Api::UniqueHandle thread(info.hThread);
+    DWORD dwExit = 1;
+    WaitForSingleObject(process.Get(), INFINITE);
+    GetExitCodeProcess(process.Get(), &dwExit);
+    return dwExit;
+}
 
-// The version component stand-in, registered for the whole program.
 class ComponentRegistration : public testing::Environment {
-    void SetUp() override { ASSERT_EQ(Registration("DllRegisterServer"), S_OK); }
+    void SetUp() override { ASSERT_EQ(RegisterServer(), 0u); }
     void TearDown() override { Registration("DllUnregisterServer"); }
 };
 const auto* const registration = testing::AddGlobalTestEnvironment(new ComponentRegistration);
@@ -137,7 +155,10 @@ std::shared_ptr<void> Apply(Fault fault, const std::wstring& sWhat, const Folder
         return Until([path] { MoveFileW((path.wstring() + L".gone").c_str(), path.c_str()); });
     case Fault::Unregister:
         EXPECT_EQ(Registration("DllUnregisterServer"), S_OK);
-        return Until([] { Registration("DllRegisterServer"); });
+        return Until([] { RegisterServer(); });
+    case Fault::InProcess:
+        EXPECT_EQ(Registration("DllRegisterServer"), S_OK);
+        return Until([] { RegisterServer(); });
     case Fault::BinaryRegistry:
         SetRegistry(sWhat, REG_BINARY, "\x01\x02", 2);
         break;
@@ -155,6 +176,13 @@ std::shared_ptr<void> Apply(Fault fault, const std::wstring& sWhat, const Folder
             EXPECT_EQ(KV_Bench::ReadUtf8Lines(record.wstring()), refused) << "the starts refused";
         });
     }
+    case Fault::ServerHangs:
+    case Fault::ServerDies:
+    case Fault::ServerSlow:
+        KV_Bench::WriteUtf8File((at.bench / L"vrfvrs-mode.txt").wstring(),
+                                fault == Fault::ServerHangs  ? L"hang"
+                                : fault == Fault::ServerDies ? L"die"
+                                                             : L"slow");
     }
     return nullptr;
 }

@@ -37,6 +37,10 @@ enum class Fault {
     Vanish,         // the folder renamed away when the first wait dialog goes
     Unregister,     // the version component unregistered
     BinaryRegistry, // the registry value of that name stored as REG_BINARY
+    ServerHangs,    // the version component's server hangs inside the call
+    ServerDies,     // its server's process ends inside the call
+    ServerSlow,     // its server takes 5 s to start
+    InProcess,      // the version component served in the launcher's process
     // The launcher's own start of the program at that path refused as one
     // that must run as administrator; and with DeclineElevation, the shell's
     // consent prompt for it answered No.

@@ -152,6 +152,8 @@ Case FirstRunStoppedEarly(const char* name, const std::wstring& sServer, const B
             .files = {kNoSettings, Versions(L"A.dll=1\r\nB.dll=1\r\n"), Fix(L"B.dll", kNew)},
             .registry = Registry(L"A.dll,B.dll"),
             .sServer = sServer,
+            // A failure's description reaches the launcher only in process.
+            .faults = sServer.starts_with(L"!") ? Faults{{Fault::InProcess, L""}} : Faults{},
             .boxes = {stop, kCopyYes},
             .waits = {kCopying + L"B.dll"},
             .started = {kRefresh, kClient},
@@ -186,8 +188,10 @@ const Case kCases[] = {
     {.name = "AListWithoutTheSystemVersionIsOneErrorAndNoClient",
      .sServer = L"Comp.dll:3,XVrsSis:1.2,",
      .boxes = {{kError, L"La lista de versiones del servidor no tiene el elemento \"VrsSis\"."}}},
+    // In process: Wine does not carry the error object across processes.
     {.name = "AComponentThatFailsShowsItsOwnDescription",
      .sServer = L"!No se pudo conectar con la base de datos de versiones (ñ).",
+     .faults = {{Fault::InProcess, L""}},
      .boxes = {{kError, L"No se pudo conectar con la base de datos de versiones (ñ)."}}},
     {.name = "AnUnregisteredComponentShowsThePlatformsDescription",
      .faults = {{Fault::Unregister, L""}},
@@ -364,6 +368,21 @@ const Case kCases[] = {
                          {kError, L"No se pudo conectar con el servidor."}),
     FirstRunStoppedEarly("AFirstRunStoppedAtTheSetupQuestionKeepsTheComponentList", L"VrsSis:1.3,",
                          kSetupNo),
+    // --- A server that answers late or never; every row's server runs in a
+    // process of its own, its call marshalled from its type library ---------
+    // The launcher's process ends after the box, though its call is stuck.
+    {.name = "AServerThatHangsEndsTheRunInOneBoxAtTheLimit",
+     .faults = {{Fault::ServerHangs, L""}},
+     .boxes = {{kError, L"El servidor de aplicaciones SRVAPL no respondió en 20 segundos."}},
+     .waits = {L"Conexión: Conectando con el servidor de aplicaciones SRVAPL..."}},
+    {.name = "AServerThatDiesInTheCallShowsThePlatformsDescription",
+     .faults = {{Fault::ServerDies, L""}},
+     .boxes = {{kError, L"RPC call failed."}}},
+    {.name = "ASlowServerOnThisMachineIsToldWhileItStarts",
+     .files = {{L"Morvane.ini", "[General]\r\nNomSrvApl=\r\nVrsSis=1.2\r\n"}},
+     .faults = {{Fault::ServerSlow, L""}},
+     .waits = {L"Conexión: Conectando con el servidor de aplicaciones de este equipo..."},
+     .started = {kClient}},
 };
 
 class Launcher : public testing::TestWithParam<Case> {};
