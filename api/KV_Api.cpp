@@ -103,18 +103,24 @@ void RaiseHResult(HRESULT hr, const KV_Place& where) {
     throw KV_Error(static_cast<std::int32_t>(hr), SystemMessage(static_cast<DWORD>(hr)), where);
 }
 
-std::wstring CurrentErrorDescription() {
+KV_Error CurrentError() {
     try {
         throw;
     } catch (const KV_Error& e) {
-        return e.Description();
+        return e;
     } catch (const std::bad_alloc&) {
-        return SystemMessage(ERROR_NOT_ENOUGH_MEMORY);
+        return KV_Error(static_cast<std::int32_t>(E_OUTOFMEMORY),
+                        SystemMessage(ERROR_NOT_ENOUGH_MEMORY));
     } catch (const std::exception& e) {
-        return FromAnsi(e.what());
+        return KV_Error(static_cast<std::int32_t>(E_FAIL), FromAnsi(e.what()));
     } catch (...) {
-        return SystemMessage(static_cast<DWORD>(E_UNEXPECTED));
+        return KV_Error(static_cast<std::int32_t>(E_UNEXPECTED),
+                        SystemMessage(static_cast<DWORD>(E_UNEXPECTED)));
     }
+}
+
+std::wstring CurrentErrorDescription() {
+    return CurrentError().Description();
 }
 
 Bstr::Bstr(std::wstring_view sText)
@@ -126,6 +132,61 @@ Bstr::Bstr(std::wstring_view sText)
 
 ComApartment::ComApartment() {
     RaiseIfFailed(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+}
+
+Worker::Worker(std::function<std::wstring()> fnStep)
+    : m_shared(std::make_shared<Shared>(Shared{std::move(fnStep), std::wstring()})) {
+    auto held = std::make_unique<std::shared_ptr<Shared>>(m_shared); // the thread's share
+    m_thread.Reset(CreateThread(nullptr, 0, &Worker::Run, held.get(), 0, nullptr));
+    if (!m_thread) {
+        RaiseWin32(GetLastError());
+    }
+    held.release();
+}
+
+DWORD WINAPI Worker::Run(void* pShared) {
+    const std::unique_ptr<std::shared_ptr<Shared>> held(
+        static_cast<std::shared_ptr<Shared>*>(pShared));
+    Shared& shared = **held;
+    try {
+        const ComApartment apartment;
+        shared.result = shared.fnStep();
+    } catch (...) {
+        shared.result = CurrentError();
+    }
+    return 0;
+}
+
+bool Worker::Wait(DWORD dwMs) {
+    const DWORD dwStart = GetTickCount();
+    HANDLE thread = m_thread.Get();
+    for (;;) {
+        const DWORD dwElapsed = GetTickCount() - dwStart;
+        const DWORD woken = MsgWaitForMultipleObjectsEx(
+            1, &thread, dwElapsed < dwMs ? dwMs - dwElapsed : 0, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woken == WAIT_OBJECT_0) {
+            return true;
+        }
+        if (woken == WAIT_FAILED) {
+            RaiseWin32(GetLastError());
+        }
+        if (woken != WAIT_OBJECT_0 + 1) {
+            return false;
+        }
+        ProcessPendingMessages();
+    }
+}
+
+std::wstring Worker::Result() const {
+    if (const auto* error = std::get_if<KV_Error>(&m_shared->result)) {
+        throw *error;
+    }
+    return std::get<std::wstring>(m_shared->result);
+}
+
+void EndProcessNow(UINT uExitCode) {
+    TerminateProcess(GetCurrentProcess(), uExitCode);
+    ExitProcess(uExitCode); // only if the process could not be terminated
 }
 
 void RaiseComCall(HRESULT hr, IUnknown* pObject, REFIID riid) {
@@ -238,7 +299,8 @@ void DeleteFileOrRaise(const std::wstring& sPath) {
     }
 }
 
-DWORD StartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLine, WORD wShow) {
+DWORD TryStartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLine, WORD wShow,
+                      DWORD& dwProcessId) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -247,11 +309,20 @@ DWORD StartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLin
     std::wstring sWritable = sCommandLine; // CreateProcessW may write into it
     if (!CreateProcessW(sAppPath.c_str(), sWritable.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info)) {
-        RaiseWin32(GetLastError());
+        return GetLastError();
     }
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
-    return info.dwProcessId;
+    dwProcessId = info.dwProcessId;
+    return ERROR_SUCCESS;
+}
+
+DWORD StartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLine, WORD wShow) {
+    DWORD dwProcessId = 0;
+    if (const DWORD dwError = TryStartProgram(sAppPath, sCommandLine, wShow, dwProcessId)) {
+        RaiseWin32(dwError);
+    }
+    return dwProcessId;
 }
 
 // A function of a system library, which is loaded from the system folder at
@@ -272,6 +343,28 @@ template <class Function> static Function SystemFunction(const wchar_t* sDll, co
 DWORD Milliseconds() {
     static const auto timeGetTime = SystemFunction<DWORD(WINAPI*)()>(L"winmm.dll", "timeGetTime");
     return timeGetTime != nullptr ? timeGetTime() : GetTickCount();
+}
+
+UniqueHandle ShellStartProgram(const std::wstring& sFile, const std::wstring& sParameters,
+                               WORD wShow) {
+    static const auto shellExecuteEx =
+        SystemFunction<BOOL(WINAPI*)(SHELLEXECUTEINFOW*)>(L"shell32.dll", "ShellExecuteExW");
+    if (shellExecuteEx == nullptr) {
+        RaiseWin32(GetLastError());
+    }
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    // The launcher shows the one message of a failed start itself.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"open";
+    info.lpFile = sFile.c_str();
+    info.lpParameters = sParameters.empty() ? nullptr : sParameters.c_str();
+    info.nShow = wShow;
+    if (!shellExecuteEx(&info)) {
+        const DWORD dwError = GetLastError();
+        RaiseWin32(dwError != ERROR_SUCCESS ? dwError : ERROR_GEN_FAILURE);
+    }
+    return UniqueHandle(info.hProcess);
 }
 
 bool ShellFileCopy(const std::wstring& sFrom, const std::wstring& sTo) {

@@ -9,9 +9,12 @@
 
 #include <objbase.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 
 namespace KV_Api {
 
@@ -48,8 +51,10 @@ inline void RaiseIfFailed(HRESULT hr, const KV_Place& where = KV_Place::current(
     }
 }
 
-// The description of the exception being handled, for the handlers that show
+// The exception being handled as a KV_Error (any other kind with the
+// platform's text for it), and its description, for the handlers that show
 // it. Call only inside a catch block.
+KV_Error CurrentError();
 std::wstring CurrentErrorDescription();
 
 // Whether an owner holds a handle: a kernel handle has two empty values.
@@ -149,6 +154,34 @@ public:
     ~ComApartment() { CoUninitialize(); }
 };
 
+// One step on a thread of its own, in a single-threaded COM apartment that
+// the thread enters and leaves, so that the caller can stop waiting for a
+// step that hangs. Its text or its failure is all the two threads share; both
+// hold it, so a worker given up still has somewhere to put it. A worker still
+// running when its owner goes is left to end alone.
+class Worker {
+public:
+    explicit Worker(std::function<std::wstring()> fnStep);
+    // Waits at most dwMs for the step, apartment left, dispatching the window
+    // messages meanwhile. True when it has ended.
+    bool Wait(DWORD dwMs);
+    // The step's text; raises its failure. Only once Wait returned true.
+    std::wstring Result() const;
+
+private:
+    struct Shared {
+        std::function<std::wstring()> fnStep;
+        std::variant<std::wstring, KV_Error> result;
+    };
+    static DWORD WINAPI Run(void* pShared);
+    std::shared_ptr<Shared> m_shared;
+    UniqueHandle m_thread;
+};
+
+// Ends the process at once, running nothing of its own any more: no other
+// thread's code, no DLL's detach routine, no destructor.
+[[noreturn]] void EndProcessNow(UINT uExitCode);
+
 // Raise KV_Error for a failed COM call: the object's own description
 // (IErrorInfo) when it supports one for the interface, else the system's.
 [[noreturn]] void RaiseComCall(HRESULT hr, IUnknown* pObject, REFIID riid);
@@ -171,6 +204,22 @@ void DeleteFileOrRaise(const std::wstring& sPath);
 // line so that a folder with spaces can never start another program.
 // Returns the process id.
 DWORD StartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLine, WORD wShow);
+// The same, with the platform's refusal as the result instead of raised:
+// ERROR_SUCCESS and the process id in dwProcessId, or the error code.
+DWORD TryStartProgram(const std::wstring& sAppPath, const std::wstring& sCommandLine, WORD wShow,
+                      DWORD& dwProcessId);
+// ERROR_ELEVATION_REQUIRED: the start of a program that must run as
+// administrator, refused to a process that does not. MinGW's headers lack it.
+inline constexpr DWORD kElevationRequired = 740;
+
+// Starts a program through the shell (ShellExecuteExW, verb "open"), which
+// asks for the user's consent, or an administrator's password, when the
+// program must run as administrator. Returns its process, opened for waiting
+// and querying; empty when the shell started it without handing one back.
+// Raises with the platform's text when nothing was started, also when the
+// user declined (ERROR_CANCELLED). The shell shows no error window of its own.
+UniqueHandle ShellStartProgram(const std::wstring& sFile, const std::wstring& sParameters,
+                               WORD wShow);
 
 // Copies one file through the shell (SHFileOperationA, FO_COPY): an existing
 // target is replaced and a missing target folder created without a question;

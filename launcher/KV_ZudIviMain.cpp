@@ -18,9 +18,10 @@ bool gbDebug = false;
 
 namespace {
 
-// Asks the version component on the server (this machine when the name is
-// empty) for the version list of this client's system.
-std::wstring RequestVersionList(const std::wstring& sServer) {
+// Creates the version component on the server (this machine when the name is
+// empty), asks it for the version list of this client's system and releases
+// it. Runs on a worker, in the worker's apartment.
+std::wstring CallVersionComponent(const std::wstring& sServer) {
     using KV_VrfVrs::IKVAD_DMVrfSis;
     CLSID clsid;
     KV_Api::RaiseIfFailed(CLSIDFromProgID(KV_VrfVrs::kProgId, &clsid));
@@ -42,19 +43,50 @@ std::wstring RequestVersionList(const std::wstring& sServer) {
     return list.Text();
 }
 
+// The version list, from a server step that can't hold the run: the platform
+// gives no bound of its own to a creation or a call on a server that is off
+// or hung. The wait dialog says the launcher is connecting while the step
+// takes long, and goes before any box; past the limit the run ends in one box.
+std::wstring RequestVersionList(const std::wstring& sServer) {
+    const std::wstring sNamed = sServer.empty() ? kThisMachine : sServer;
+    KV_Api::Worker step([sServer] { return CallVersionComponent(sServer); });
+    bool bEnded = step.Wait(kServerNoticeMs);
+    if (!bEnded) {
+        KV_DlgEsp dialog;
+        dialog.SetMsg(kConnectCaption, kConnecting + sNamed + L"...");
+        dialog.Show();
+        KV_Api::ProcessPendingMessages();
+        bEnded = step.Wait(kServerLimitMs - kServerNoticeMs);
+    }
+    if (!bEnded) {
+        KV_Api::ShowMessage(kServerIs + sNamed + kNoAnswerWithin +
+                                std::to_wstring(kServerLimitMs / 1000) + kSeconds,
+                            KV_Api::kAppTitle, MB_OK);
+        // The worker is still inside the platform's call, maybe holding its
+        // locks. ExitProcess would stop it there and then run every DLL's
+        // detach routine, which may wait on those locks for ever.
+        KV_Api::EndProcessNow(ERROR_TIMEOUT);
+    }
+    return step.Result();
+}
+
 bool Ask(const wchar_t* sQuestion) {
     return KV_Api::ShowMessage(sQuestion, kUpdateTitle, MB_YESNO | MB_DEFBUTTON1) == IDYES;
 }
 
-// Runs the client setup from the server's share under the wait dialog. Its
-// outcome is not reported: the setup shows its own.
-void RunSetup() {
+// Runs the client setup from the server's share under the wait dialog, and
+// closes the dialog. The setup's own outcome is not reported: it shows its
+// own, and one that runs past the limit is left to itself. False, with
+// RunAndWait's reason, when it could not be started or watched: the user
+// answered Yes and would otherwise see nothing happen.
+bool RunSetup(std::wstring& sFailure) {
     KV_DlgEsp dialog;
     dialog.SetMsg(kSetupCaption, kSetupWait);
     dialog.Show();
     KV_Api::ProcessPendingMessages();
-    std::wstring sMessage;
-    RunAndWait(L"\\\\" + gsNomSrvApl + kClientShare + kSetup, SW_SHOWNORMAL, sMessage, 2000000000);
+    return RunAndWait(L"\\\\" + gsNomSrvApl + kClientShare + kSetup, SW_SHOWNORMAL, sFailure,
+                      2000000000) ||
+           sFailure == kTimedOut;
 }
 
 void Run() {
@@ -89,6 +121,7 @@ void Run() {
         // First run, or a repaired one: the settings come from the registry
         // and move into the settings file. A server named on the command line
         // is the one stored.
+        std::wstring sLstComp;
         {
             KV_Reg reg;
             reg.SetClassKey(kRegLocalMachine);
@@ -99,11 +132,17 @@ void Run() {
             }
             reg.SetValueKey(kVrsSis);
             sVrsLoc = TrimSpaces(reg.Value().ToText());
+            reg.SetValueKey(kLstComp);
+            sLstComp = reg.Value().ToText();
         }
         // A folder that can't be written is no reason to stop: this run has
-        // what it needs, and the next one migrates again.
+        // what it needs, and the next one migrates again. The list goes in
+        // with the rest, as the component pass writes it: a run that stops
+        // before the pass must not leave a settings file without it, which
+        // every later run would read as no components at all.
         WriteIniKey(gsIniFile, kSection, kNomSrvApl, gsNomSrvApl);
         WriteIniKey(gsIniFile, kSection, kVrsSis, sVrsLoc);
+        WriteIniKey(gsIniFile, kSection, kLstComp, sLstComp);
     }
 
     KV_Api::ComApartment apartment;
@@ -112,7 +151,11 @@ void Run() {
 
     if (sVrsSrv != sVrsLoc) {
         if (Ask(kAskSetup)) {
-            RunSetup();
+            std::wstring sFailure;
+            if (!RunSetup(sFailure)) {
+                // The wait dialog has gone by now: the box stands alone.
+                KV_Api::ShowMessage(sFailure, KV_Api::kAppTitle, MB_OK);
+            }
         }
         // Whatever the answer, this run ends here: no component pass, no client.
         return;

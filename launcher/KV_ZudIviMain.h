@@ -34,8 +34,11 @@ bool VrfComps(const std::wstring& sLstVrs);
 
 // Starts the command with the window style (1: normal, with focus) and waits
 // for the program to end, letting window messages through every 100 ms.
-// True when it ended within lTimeoutMs; otherwise false with the reason in
-// sMessage, which success leaves untouched. The program is never stopped.
+// A program that must run as administrator is started through the shell,
+// which asks for consent; declined, it was not started. True when it ended
+// within lTimeoutMs; otherwise false with the reason in sMessage (the
+// platform's text when it could not be started), which success leaves
+// untouched. The program is never stopped.
 bool RunAndWait(const std::wstring& sCommand, std::int32_t lWindowStyle, std::wstring& sMessage,
                 std::int32_t lTimeoutMs);
 

@@ -38,6 +38,24 @@ inline constexpr const wchar_t* kAskCopy =
 inline constexpr const wchar_t* kCopyCaption = L"Actualización de componentes";
 inline constexpr const wchar_t* kCopying = L"Copiando ";
 inline constexpr const wchar_t* kPassTitle = L"VrfComps";
+// RunAndWait's message when the program ran past the limit.
+inline constexpr const wchar_t* kTimedOut = L"The process has timed out.";
+// While the server has not answered; the server is named, or "de este equipo".
+inline constexpr const wchar_t* kConnectCaption = L"Conexión";
+inline constexpr const wchar_t* kConnecting = L"Conectando con el servidor de aplicaciones ";
+inline constexpr const wchar_t* kThisMachine = L"de este equipo";
+inline constexpr const wchar_t* kServerIs = L"El servidor de aplicaciones ";
+inline constexpr const wchar_t* kNoAnswerWithin = L" no respondió en ";
+inline constexpr const wchar_t* kSeconds = L" segundos.";
+
+// The server step (creation, call, release) runs on a worker: after
+// kServerNoticeMs the user is told the launcher is connecting, after
+// kServerLimitMs the run gives up. The notice comes late enough that a
+// server started for this call, a second or two, shows nothing; the limit is
+// longer than a healthy server's cold start on a slow network and shorter
+// than the platform takes to give up on a machine that is off.
+inline constexpr unsigned long kServerNoticeMs = 2500;
+inline constexpr unsigned long kServerLimitMs = 20000;
 
 struct Switches {
     std::wstring sNomSrvApl; // upper case, as the working copy holds it

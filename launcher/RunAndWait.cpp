@@ -23,7 +23,7 @@ bool WaitForProcess(HANDLE hProcess, std::wstring& sMessage, std::int32_t lTimeo
         // Unsigned difference: right across a wrap of the 32-bit counter.
         const DWORD elapsed = KV_Api::Milliseconds() - start;
         if (static_cast<std::int64_t>(elapsed) > lTimeoutMs) {
-            sMessage = L"The process has timed out.";
+            sMessage = kTimedOut;
             bEnded = true;
             bResult = false;
         }
@@ -34,10 +34,23 @@ bool WaitForProcess(HANDLE hProcess, std::wstring& sMessage, std::int32_t lTimeo
 bool RunAndWait(const std::wstring& sCommand, std::int32_t lWindowStyle, std::wstring& sMessage,
                 std::int32_t lTimeoutMs) {
     try {
-        const DWORD pid =
-            KV_Api::StartProgram(ProgramOf(sCommand), sCommand, static_cast<WORD>(lWindowStyle));
-        const KV_Api::UniqueHandle process(
-            OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, pid));
+        const std::wstring sProgram = ProgramOf(sCommand);
+        const WORD wShow = static_cast<WORD>(lWindowStyle);
+        DWORD pid = 0;
+        KV_Api::UniqueHandle process;
+        const DWORD dwRefusal = KV_Api::TryStartProgram(sProgram, sCommand, wShow, pid);
+        if (dwRefusal == KV_Api::kElevationRequired) {
+            // A program that must run as administrator (its manifest says so,
+            // or Windows takes it for a setup by its name) is refused a plain
+            // start. The shell asks the user's consent, starts it and hands
+            // back its process: one of another integrity level could not be
+            // opened by its id for querying.
+            process = KV_Api::ShellStartProgram(sProgram, ArgumentsOf(sCommand), wShow);
+        } else if (dwRefusal != ERROR_SUCCESS) {
+            KV_Api::RaiseWin32(dwRefusal);
+        } else {
+            process.Reset(OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, pid));
+        }
         if (!process) {
             sMessage = L"This program could not determine whether the process started."
                        L"Please watch the program and check it completes.";

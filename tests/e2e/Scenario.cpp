@@ -21,13 +21,31 @@ namespace {
 // Where the build put the launcher, the stand-ins and this program.
 const fs::path kBuild(KV_Bench::ModuleFolder(nullptr));
 
+// The version component stand-in registers itself: out of process, as the
+// network has it (KV_VrfVrsServer.exe), or in process (KV_VrfVrsBench.dll).
 HRESULT Registration(const char* sEntry) {
     return KV_Bench::CallDllEntry((kBuild / L"KV_VrfVrsBench.dll").wstring(), sEntry);
 }
+DWORD RegisterServer() {
+    const std::wstring sServer = (kBuild / L"KV_VrfVrsServer.exe").wstring();
+    std::wstring sCommand = L"\"" + sServer + L"\" /RegServer";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(sServer.c_str(), sCommand.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info)) {
+        return GetLastError();
+    }
+    const KV_Api::UniqueHandle process(info.hProcess);
+    const KV_Api::UniqueHandle thread(info.hThread);
+    DWORD dwExit = 1;
+    WaitForSingleObject(process.Get(), INFINITE);
+    GetExitCodeProcess(process.Get(), &dwExit);
+    return dwExit;
+}
 
-// The version component stand-in, registered for the whole program.
 class ComponentRegistration : public testing::Environment {
-    void SetUp() override { ASSERT_EQ(Registration("DllRegisterServer"), S_OK); }
+    void SetUp() override { ASSERT_EQ(RegisterServer(), 0u); }
     void TearDown() override { Registration("DllUnregisterServer"); }
 };
 const auto* const registration = testing::AddGlobalTestEnvironment(new ComponentRegistration);
@@ -137,11 +155,61 @@ std::shared_ptr<void> Apply(Fault fault, const std::wstring& sWhat, const Folder
         return Until([path] { MoveFileW((path.wstring() + L".gone").c_str(), path.c_str()); });
     case Fault::Unregister:
         EXPECT_EQ(Registration("DllUnregisterServer"), S_OK);
-        return Until([] { Registration("DllRegisterServer"); });
+        return Until([] { RegisterServer(); });
+    case Fault::InProcess:
+        EXPECT_EQ(Registration("DllRegisterServer"), S_OK);
+        return Until([] { RegisterServer(); });
     case Fault::BinaryRegistry:
         SetRegistry(sWhat, REG_BINARY, "\x01\x02", 2);
+        break;
+    case Fault::RefuseElevation:
+    case Fault::DeclineElevation: {
+        const bool bDecline = fault == Fault::DeclineElevation;
+        KV_Bench::WriteUtf8File((at.bench / L"elevation.txt").wstring(),
+                                bDecline ? L"decline" : L"refuse");
+        std::vector<std::wstring> refused = {L"CreateProcessW: " + sWhat};
+        if (bDecline) {
+            refused.push_back(L"ShellExecuteExW: " + sWhat);
+        }
+        const fs::path record = at.bench / L"refused.txt";
+        return Until([record, refused] {
+            EXPECT_EQ(KV_Bench::ReadUtf8Lines(record.wstring()), refused) << "the starts refused";
+        });
+    }
+    case Fault::ServerHangs:
+    case Fault::ServerDies:
+    case Fault::ServerSlow:
+        KV_Bench::WriteUtf8File((at.bench / L"vrfvrs-mode.txt").wstring(),
+                                fault == Fault::ServerHangs  ? L"hang"
+                                : fault == Fault::ServerDies ? L"die"
+                                                             : L"slow");
     }
     return nullptr;
+}
+
+// The version component's answer: the list, or "!text" to fail with text.
+void Serve(const Folders& at, const std::wstring& sServer) {
+    const bool bFails = sServer.starts_with(L"!");
+    DeleteFileW((at.bench / L"vrfvrs-error.txt").c_str());
+    KV_Bench::WriteUtf8File(
+        (at.bench / (bFails ? L"vrfvrs-error.txt" : L"vrfvrs-list.txt")).wstring(),
+        sServer.substr(bFails ? 1 : 0));
+}
+
+// Whether a wait dialog of the box's process is still there as the box
+// shows: no box of the launcher's is meant to stand over one.
+bool OverAWaitDialog(HWND box) {
+    DWORD dwProcess = 0;
+    GetWindowThreadProcessId(box, &dwProcess);
+    for (HWND wait = nullptr;
+         (wait = FindWindowExW(nullptr, wait, L"KV_DlgEsp", nullptr)) != nullptr;) {
+        DWORD dwOwner = 0;
+        GetWindowThreadProcessId(wait, &dwOwner);
+        if (dwOwner == dwProcess) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Each line of the day's log is a stamp (proved with the log itself), a
@@ -180,10 +248,7 @@ void Check(const Case& scenario) {
     for (const auto& [sName, sValue] : scenario.registry) {
         SetRegistry(sName, REG_SZ, sValue.c_str(), (sValue.size() + 1) * sizeof(wchar_t));
     }
-    const bool bFails = scenario.sServer.starts_with(L"!");
-    KV_Bench::WriteUtf8File(
-        (at.bench / (bFails ? L"vrfvrs-error.txt" : L"vrfvrs-list.txt")).wstring(),
-        scenario.sServer.substr(bFails ? 1 : 0));
+    Serve(at, scenario.sServer);
 
     auto expected = Snapshot(at);
     for (const File& file : scenario.after) {
@@ -209,14 +274,20 @@ void Check(const Case& scenario) {
             return box.buttons.empty() ? IDOK : box.buttons.front(); // the shell's own window
         }
         auto& seen = boxes.at(box.iRun);
-        seen.push_back(KV_Bench::Describe(box) + (box.bOwned ? ", owned" : ""));
+        seen.push_back(KV_Bench::Describe(box) + (box.bOwned ? ", owned" : "") +
+                       (OverAWaitDialog(box.hwnd) ? ", over a wait dialog" : ""));
         const std::size_t i = seen.size() - 1;
         return i < scenario.boxes.size() && scenario.boxes[i].iAnswer != 0
                    ? scenario.boxes[i].iAnswer
                    : (std::ranges::count(box.buttons, IDNO) != 0 ? IDNO : IDOK);
     };
-    for (const auto& run : KV_Bench::RunTogether((at.app / L"KV_ZudIvi.exe").wstring(),
-                                                 scenario.sArguments, scenario.iTogether, answer)) {
+    const std::wstring sLauncher = (at.app / L"KV_ZudIvi.exe").wstring();
+    auto runs = KV_Bench::RunTogether(sLauncher, scenario.sArguments, scenario.iTogether, answer);
+    if (!scenario.sServerNextRun.empty()) {
+        Serve(at, scenario.sServerNextRun);
+        runs.push_back(KV_Bench::RunAnswering(sLauncher, scenario.sArguments, answer));
+    }
+    for (const auto& run : runs) {
         EXPECT_TRUE(run.bJournaled) << "the wait-dialog journal could not hook the launcher";
         EXPECT_TRUE(run.bEnded) << "the launcher was still running at the time limit";
         EXPECT_EQ(run.stillRunning, std::vector<std::wstring>{}) << "programs it started";
@@ -269,9 +340,9 @@ void Check(const Case& scenario) {
     EXPECT_EQ(started, expectedStarted);
     EXPECT_EQ(at.Record(L"seen.txt"), scenario.seen);
     const auto asked = at.Record(L"vrfvrs-calls.txt");
-    EXPECT_TRUE(std::ranges::count(asked, L"KV") == std::ssize(asked) &&
-                std::ssize(asked) <= scenario.iTogether)
-        << asked.size();
+    EXPECT_TRUE(asked.size() <= runs.size() &&
+                std::ranges::count(asked, L"KV") == static_cast<std::ptrdiff_t>(asked.size()))
+        << "once a run, for KV: " << asked.size();
 
     SYSTEMTIME today;
     GetLocalTime(&today);

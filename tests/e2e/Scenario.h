@@ -37,6 +37,15 @@ enum class Fault {
     Vanish,         // the folder renamed away when the first wait dialog goes
     Unregister,     // the version component unregistered
     BinaryRegistry, // the registry value of that name stored as REG_BINARY
+    ServerHangs,    // the version component's server hangs inside the call
+    ServerDies,     // its server's process ends inside the call
+    ServerSlow,     // its server takes 5 s to start
+    InProcess,      // the version component served in the launcher's process
+    // The launcher's own start of the program at that path refused as one
+    // that must run as administrator; and with DeclineElevation, the shell's
+    // consent prompt for it answered No.
+    RefuseElevation,
+    DeclineElevation,
 };
 
 // A box of the launcher's, and the button pressed on it (0: No, or OK).
@@ -69,6 +78,10 @@ struct Case {
     std::vector<File> after;           // what changed: every other file stays as it was
     std::vector<std::wstring> log;     // the texts of the day's log; none: no log
     std::vector<std::wstring> seen;    // what the setup saw on screen while it ran
+    // Not empty: the launcher runs once more, its server answering this list
+    // ("!text" as above). Boxes, waits and programs go on across both runs;
+    // `after` is what both leave.
+    std::wstring sServerNextRun;
     int iTogether = 1; // launchers started at once, each of which must do all of the above
 };
 

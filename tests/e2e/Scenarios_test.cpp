@@ -139,6 +139,28 @@ Case FolderOutsideTheCodePage() {
     return row;
 }
 
+// The setup on the share, as the launcher names it, and what it sees of the
+// wait dialog.
+const std::wstring kSetupPath = L"\\\\SRVAPL\\Morvane_Client\\Setup.exe";
+const std::wstring kSeenWait = L"Instalación\tEspere a que termine el proceso de instalación";
+
+// A first run, with the versions file in place, stops before the component
+// pass; the next run, with the server answering, still finds the list that
+// the registry gave, asks, and copies the changed component.
+Case FirstRunStoppedEarly(const char* name, const std::wstring& sServer, const Box& stop) {
+    return {.name = name,
+            .files = {kNoSettings, Versions(L"A.dll=1\r\nB.dll=1\r\n"), Fix(L"B.dll", kNew)},
+            .registry = Registry(L"A.dll,B.dll"),
+            .sServer = sServer,
+            // A failure's description reaches the launcher only in process.
+            .faults = sServer.starts_with(L"!") ? Faults{{Fault::InProcess, L""}} : Faults{},
+            .boxes = {stop, kCopyYes},
+            .waits = {kCopying + L"B.dll"},
+            .started = {kRefresh, kClient},
+            .after = {Settings(L"A.dll,B.dll"), {L"B.dll", kNew}},
+            .sServerNextRun = L"VrsSis:1.2,A.dll:1,B.dll:2,"};
+}
+
 // Launchers started together on one installation each update it as if alone:
 // each copies the three 5 MB components and starts the refresh tool and the
 // client, and the folder ends with the server's files and nothing else.
@@ -185,8 +207,10 @@ const Case kCases[] = {
     {.name = "AListWithoutTheSystemVersionIsOneErrorAndNoClient",
      .sServer = L"Comp.dll:3,XVrsSis:1.2,",
      .boxes = {{kError, L"La lista de versiones del servidor no tiene el elemento \"VrsSis\"."}}},
+    // In process: Wine does not carry the error object across processes.
     {.name = "AComponentThatFailsShowsItsOwnDescription",
      .sServer = L"!No se pudo conectar con la base de datos de versiones (ñ).",
+     .faults = {{Fault::InProcess, L""}},
      .boxes = {{kError, L"No se pudo conectar con la base de datos de versiones (ñ)."}}},
     {.name = "AnUnregisteredComponentShowsThePlatformsDescription",
      .faults = {{Fault::Unregister, L""}},
@@ -207,7 +231,7 @@ const Case kCases[] = {
      .boxes = {kSetupYes},
      .waits = {kSetupWait},
      .started = {L"\\\\SRVREG\\Morvane_Client\\Setup.exe: \\\\SRVREG\\Morvane_Client\\Setup.exe"},
-     .after = {{L"Morvane.ini", "[General]\r\nNomSrvApl=SRVREG\r\nVrsSis=1.2\r\n"}}},
+     .after = {{L"Morvane.ini", "[General]\r\nNomSrvApl=SRVREG\r\nVrsSis=1.2\r\nLSTCOMP=\r\n"}}},
     // A server on the command line is stored upper-cased and the registry's is
     // never read (binary, it would end the run); a missing value reads as empty.
     {.name = "AServerOnTheCommandLineIsStoredAndMissingValuesReadAsEmpty",
@@ -337,6 +361,50 @@ const Case kCases[] = {
     CopyOfBFails("ACopyThatFillsTheDiskFails",
                  {Fix(L"B.dll", std::string(5 << 20, 'n')), {L"B.dll", std::string(1 << 20, 'v')}},
                  {{Fault::SmallDisk, L""}}),
+
+    // --- The setup where users are no administrators; first runs cut short ---
+    // Refused a plain start as a program that must run as administrator, the
+    // setup is started through the shell and waited for: it still sees the
+    // wait dialog as it ends, with a code of its own.
+    {.name = "ASetupThatMustRunAsAdministratorIsStartedThroughTheShell",
+     .files = SetupOn(L"SRVAPL", "sleep=1000 exit=3 look=2"),
+     .sServer = L"VrsSis:1.3,",
+     .faults = {{Fault::RefuseElevation, kSetupPath}},
+     .boxes = {kSetupYes},
+     .waits = {kSetupWait},
+     .started = {kSetupPath + L": \"" + kSetupPath + L"\""},
+     .seen = {kSeenWait, kSeenWait}},
+    // The box comes once the wait dialog has gone; nothing is started.
+    {.name = "DecliningTheSetupsConsentIsOneBoxAfterTheWaitDialog",
+     .files = SetupOn(L"SRVAPL", "sleep=0 exit=0"),
+     .sServer = L"VrsSis:1.3,",
+     .faults = {{Fault::DeclineElevation, kSetupPath}},
+     .boxes = {kSetupYes, {kError, L"Operation canceled by user."}},
+     .waits = {kSetupWait}},
+    {.name = "ASetupMissingFromTheShareIsOneBoxAfterTheWaitDialog",
+     .sServer = L"VrsSis:1.3,",
+     .boxes = {kSetupYes, {kError, L"File not found."}},
+     .waits = {kSetupWait}},
+    FirstRunStoppedEarly("AFirstRunStoppedByTheServerKeepsTheComponentList",
+                         L"!No se pudo conectar con el servidor.",
+                         {kError, L"No se pudo conectar con el servidor."}),
+    FirstRunStoppedEarly("AFirstRunStoppedAtTheSetupQuestionKeepsTheComponentList", L"VrsSis:1.3,",
+                         kSetupNo),
+    // --- A server that answers late or never; every row's server runs in a
+    // process of its own, its call marshalled from its type library ---------
+    // The launcher's process ends after the box, though its call is stuck.
+    {.name = "AServerThatHangsEndsTheRunInOneBoxAtTheLimit",
+     .faults = {{Fault::ServerHangs, L""}},
+     .boxes = {{kError, L"El servidor de aplicaciones SRVAPL no respondió en 20 segundos."}},
+     .waits = {L"Conexión: Conectando con el servidor de aplicaciones SRVAPL..."}},
+    {.name = "AServerThatDiesInTheCallShowsThePlatformsDescription",
+     .faults = {{Fault::ServerDies, L""}},
+     .boxes = {{kError, L"RPC call failed."}}},
+    {.name = "ASlowServerOnThisMachineIsToldWhileItStarts",
+     .files = {{L"Morvane.ini", "[General]\r\nNomSrvApl=\r\nVrsSis=1.2\r\n"}},
+     .faults = {{Fault::ServerSlow, L""}},
+     .waits = {L"Conexión: Conectando con el servidor de aplicaciones de este equipo..."},
+     .started = {kClient}},
 
     // --- Many users on one folder ----------------------------------------------
     Together("TwoLaunchersTogetherEachUpdateAsIfAlone", 2),

@@ -126,6 +126,24 @@ DialogSeen Inspect(HWND hwnd) {
     return dialog;
 }
 
+// A CBT procedure of a DLL beside the bench, hooked into one thread; the
+// hook goes before its module.
+struct CbtHook {
+    KV_Api::Unique<HMODULE, &FreeLibrary> module;
+    KV_Api::Unique<HHOOK, &UnhookWindowsHookEx> hook;
+};
+CbtHook HookCbt(const wchar_t* sDll, const char* sProc, DWORD dwThreadId) {
+    CbtHook cbt{KV_Api::Unique<HMODULE, &FreeLibrary>(
+                    LoadLibraryW((ModuleFolder(nullptr) + L"\\" + sDll).c_str())),
+                {}};
+    const auto proc = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(cbt.module ? GetProcAddress(cbt.module.Get(), sProc) : nullptr));
+    if (proc != nullptr) {
+        cbt.hook.Reset(SetWindowsHookExW(WH_CBT, proc, cbt.module.Get(), dwThreadId));
+    }
+    return cbt;
+}
+
 void Press(HWND hwnd, int iButton) {
     PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(iButton, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(hwnd, iButton)));
@@ -150,11 +168,10 @@ DialogSeen AnswerNextDialog(DWORD dwProcessId, int iButton, DWORD dwLimitMs) {
 namespace {
 
 // One program under the bench: its job (it and all it starts), the journal
-// hooked into its thread, and the box last answered.
+// and the elevation stand-in hooked into its thread, and the box last answered.
 struct Started {
     KV_Api::UniqueHandle job, process, thread;
-    KV_Api::Unique<HMODULE, &FreeLibrary> journal;
-    KV_Api::Unique<HHOOK, &UnhookWindowsHookEx> hook;
+    CbtHook journal, elevation;
     DWORD dwProcessId = 0;
     HWND answered = nullptr;
     bool bAsked = false; // it has shown a box
@@ -181,13 +198,9 @@ void Start(Started& run, const std::wstring& sExe, const std::wstring& sArgument
     run.thread.Reset(info.hThread);
     run.dwProcessId = info.dwProcessId;
     AssignProcessToJobObject(run.job.Get(), run.process.Get());
-    run.journal.Reset(LoadLibraryW((ModuleFolder(nullptr) + L"\\KV_WaitJournal.dll").c_str()));
-    const auto cbt = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
-        run.journal ? GetProcAddress(run.journal.Get(), "WaitJournalCbt") : nullptr));
-    run.hook.Reset(cbt != nullptr
-                       ? SetWindowsHookExW(WH_CBT, cbt, run.journal.Get(), info.dwThreadId)
-                       : nullptr);
-    run.result.bJournaled = static_cast<bool>(run.hook);
+    run.journal = HookCbt(L"KV_WaitJournal.dll", "WaitJournalCbt", info.dwThreadId);
+    run.elevation = HookCbt(L"KV_ElevationBench.dll", "ElevationCbt", info.dwThreadId);
+    run.result.bJournaled = static_cast<bool>(run.journal.hook);
 }
 
 // Waits for what the ended program started, up to the limit, and names what

@@ -54,7 +54,8 @@ std::wstring NextPictureName(const std::wstring& sReport, const wchar_t* sKind);
 // for it and the programs it starts to end, for at most dwLimitMs. The
 // bench's journal (KV_WaitJournal.dll beside the calling program) is hooked
 // into its thread, to write down every wait dialog as it goes, however
-// briefly it was up. Environment and working folder are the caller's.
+// briefly it was up. So is KV_ElevationBench.dll, which acts only when the
+// bench folder asks it to. Environment and working folder are the caller's.
 RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments, Answerer answer,
                        DWORD dwLimitMs = 60000);
 

@@ -5,7 +5,8 @@
 //   TAB <performance counter>
 // A file "<own path>.bench" holding "sleep=<ms> exit=<code> look=<0|1>" makes
 // it run that long and end with that code; with look=1 it first writes the
-// caption and label of each wait dialog on screen to seen.txt. With refresh=1 (after the other
+// caption and label of each wait dialog on screen to seen.txt, and with
+// look=2 again just before it ends. With refresh=1 (after the other
 // three) it does what the refresh tool is there for: records in MorvaneVrs.ini beside it the
 // version (from the version resource) of each component that Morvane.ini's
 // LSTCOMP lists. When it ends it writes "<file name> TAB <tick count>" to
@@ -123,12 +124,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (refresh != 0) {
         RecordComponentVersions(sPath.substr(0, sPath.find_last_of(L'\\')));
     }
+    const std::wstring sSeen = sFolder + L"\\seen.txt";
     if (look != 0) {
         Sleep(500); // the launcher paints its dialog while it waits for us
-        const std::wstring sSeen = sFolder + L"\\seen.txt";
         EnumWindows(RecordWaitDialog, reinterpret_cast<LPARAM>(&sSeen));
     }
     Sleep(sleepMs);
+    if (look == 2) {
+        // A launcher that waits for us still shows its dialog now.
+        EnumWindows(RecordWaitDialog, reinterpret_cast<LPARAM>(&sSeen));
+    }
     KV_Bench::AppendUtf8Line(sFolder + L"\\ended.txt",
                              sName + L"\t" + std::to_wstring(GetTickCount()));
     return static_cast<int>(exitCode);

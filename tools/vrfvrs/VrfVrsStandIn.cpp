@@ -1,15 +1,29 @@
-// Stand-in for the server's version component: an in-process COM server that
-// answers GetLstVrs from files of the bench folder.
+// Stand-in for the server's version component, answering GetLstVrs from files
+// of the bench folder. Built twice from this file: KV_VrfVrsServer.exe, a
+// local server whose calls the platform marshals from the type library
+// KV_VrfVrs.tlb as it would across the network, and KV_VrfVrsBench.dll, the
+// same class in process, where an error description always reaches the
+// caller. Each form registers itself, replacing the other:
+//   KV_VrfVrsServer.exe /RegServer | /UnregServer;  DllRegisterServer, DllUnregisterServer
 //
-// The bench folder is %KV_BENCH_DIR%, or the DLL's own folder without it:
+// The bench folder is %KV_BENCH_DIR%, or the module's own folder without it:
 //   vrfvrs-list.txt   UTF-8, the list to return (empty when missing)
 //   vrfvrs-error.txt  UTF-8; when present the call fails with this description
 //   vrfvrs-calls.txt  each call appends the system code it was given, UTF-8
+//   vrfvrs-mode.txt   the local server's behaviour: "hang" (inside the call,
+//                     until its client's process is gone), "die" (ends its
+//                     process inside the call), "slow" (offers its class 5 s
+//                     after its start)
+// A hung or abandoned server ends through ExitProcess, never TerminateProcess:
+// under Wine a terminated server stays registered and later activations fail.
 
 #include "BenchFiles.h"
+#include "KV_Api.h"
 #include "KV_VrfVrs.h"
 
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <string>
 
@@ -19,10 +33,14 @@ namespace {
 constexpr CLSID kClsid = {
     0x6A1F3C52, 0x8D47, 0x4B0E, {0x9E, 0x21, 0x5C, 0x3D, 0x7A, 0x9B, 0x0F, 0x14}};
 constexpr const wchar_t* kClsidText = L"{6A1F3C52-8D47-4B0E-9E21-5C3D7A9B0F14}";
+// {2E6B0F7A-41C3-4D8E-A5B9-7C1D3E5F9A20}, version 1.0: KV_VrfVrs.idl's library.
+constexpr GUID kLibId = {
+    0x2E6B0F7A, 0x41C3, 0x4D8E, {0xA5, 0xB9, 0x7C, 0x1D, 0x3E, 0x5F, 0x9A, 0x20}};
 constexpr HRESULT kFailure = static_cast<HRESULT>(0x800A0100); // a component-defined error
 
-HMODULE g_module = nullptr;
+HMODULE g_module = nullptr; // the DLL; null in the local server
 LONG g_objects = 0;
+DWORD g_serverThread = 0; // the local server's thread, told when the last object goes
 
 std::wstring BenchFolder() {
     std::wstring sFolder = KV_Bench::EnvironmentValue(L"KV_BENCH_DIR");
@@ -32,26 +50,47 @@ std::wstring BenchFolder() {
     return sFolder;
 }
 
+std::wstring Mode() {
+    return KV_Bench::ReadUtf8File(BenchFolder() + L"\\vrfvrs-mode.txt");
+}
+
+// The process that started this one: under Wine the client whose activation
+// started the local server. Null when it can't be had.
+KV_Api::UniqueHandle StartingProcess() {
+    const KV_Api::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry)) {
+        if (entry.th32ProcessID == GetCurrentProcessId()) {
+            return KV_Api::UniqueHandle(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ParentProcessID));
+        }
+    }
+    return KV_Api::UniqueHandle();
+}
+
 void SetError(const std::wstring& sDescription) {
-    ICreateErrorInfo* create = nullptr;
-    if (FAILED(CreateErrorInfo(&create))) {
-        return;
+    KV_Api::ComPtr<ICreateErrorInfo> create;
+    KV_Api::ComPtr<IErrorInfo> info;
+    if (SUCCEEDED(CreateErrorInfo(create.Put()))) {
+        create->SetDescription(const_cast<wchar_t*>(sDescription.c_str()));
+        create->SetSource(const_cast<wchar_t*>(KV_VrfVrs::kProgId));
+        create->SetGUID(KV_VrfVrs::kIID_KVAD_DMVrfSis);
+        if (SUCCEEDED(
+                create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(info.Put())))) {
+            SetErrorInfo(0, info.Get());
+        }
     }
-    create->SetDescription(const_cast<wchar_t*>(sDescription.c_str()));
-    create->SetSource(const_cast<wchar_t*>(KV_VrfVrs::kProgId));
-    create->SetGUID(KV_VrfVrs::kIID_KVAD_DMVrfSis);
-    IErrorInfo* info = nullptr;
-    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
-        SetErrorInfo(0, info);
-        info->Release();
-    }
-    create->Release();
 }
 
 class VrfSis final : public KV_VrfVrs::IKVAD_DMVrfSis, public ISupportErrorInfo {
 public:
     VrfSis() { InterlockedIncrement(&g_objects); }
-    virtual ~VrfSis() { InterlockedDecrement(&g_objects); }
+    virtual ~VrfSis() {
+        if (InterlockedDecrement(&g_objects) == 0 && g_serverThread != 0) {
+            PostThreadMessageW(g_serverThread, WM_QUIT, 0, 0);
+        }
+    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
         if (ppv == nullptr) {
@@ -105,6 +144,14 @@ public:
         const std::wstring sFolder = BenchFolder();
         KV_Bench::AppendUtf8Line(sFolder + L"\\vrfvrs-calls.txt",
                                  std::wstring(sCodSis, SysStringLen(sCodSis)));
+        if (g_module == nullptr && Mode() == L"die") {
+            ExitProcess(1);
+        }
+        if (g_module == nullptr && Mode() == L"hang") {
+            const KV_Api::UniqueHandle client = StartingProcess();
+            WaitForSingleObject(client ? client.Get() : GetCurrentProcess(), 120000);
+            ExitProcess(2);
+        }
         const std::wstring sErrorFile = sFolder + L"\\vrfvrs-error.txt";
         if (KV_Bench::PathExists(sErrorFile)) {
             SetError(KV_Bench::ReadUtf8File(sErrorFile));
@@ -158,7 +205,42 @@ bool SetKeyValue(const std::wstring& sKey, const wchar_t* sName, const std::wstr
            ERROR_SUCCESS;
 }
 
+constexpr SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+
+HRESULT Unregister() {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kClsidText).c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, KV_VrfVrs::kProgId);
+    UnRegisterTypeLib(kLibId, 1, 0, 0, kSysKind);
+    return S_OK;
+}
+
+// The whole registration, in the registry view of the build: the ProgID, the
+// class served by this module (sServerKey: "LocalServer32" or
+// "InprocServer32"), and the type library beside it, which also points the
+// interface at the universal marshaller.
+HRESULT Register(const wchar_t* sServerKey) {
+    Unregister();
+    const std::wstring sPath = KV_Bench::ModulePath(g_module);
+    KV_Api::ComPtr<ITypeLib> library;
+    const std::wstring sLibrary = KV_Bench::ModuleFolder(g_module) + L"\\KV_VrfVrs.tlb";
+    const HRESULT hr = LoadTypeLibEx(sLibrary.c_str(), REGKIND_REGISTER, library.Put());
+    if (FAILED(hr)) {
+        return hr;
+    }
+    const std::wstring sClsidKey = std::wstring(L"CLSID\\") + kClsidText;
+    const std::wstring sServer = sClsidKey + L'\\' + sServerKey;
+    const bool ok =
+        SetKeyValue(sClsidKey, nullptr, L"KVAD_DMVrfSis (bench stand-in)") &&
+        SetKeyValue(sServer, nullptr, sPath) &&
+        (g_module == nullptr || SetKeyValue(sServer, L"ThreadingModel", L"Apartment")) &&
+        SetKeyValue(sClsidKey + L"\\ProgID", nullptr, KV_VrfVrs::kProgId) &&
+        SetKeyValue(std::wstring(KV_VrfVrs::kProgId) + L"\\CLSID", nullptr, kClsidText);
+    return ok ? S_OK : E_FAIL;
+}
+
 } // namespace
+
+#ifdef KV_VRFVRS_IN_PROCESS
 
 extern "C" {
 
@@ -182,20 +264,57 @@ HRESULT STDAPICALLTYPE DllCanUnloadNow() {
 }
 
 HRESULT STDAPICALLTYPE DllRegisterServer() {
-    const std::wstring sClsidKey = std::wstring(L"CLSID\\") + kClsidText;
-    const std::wstring sServerKey = sClsidKey + L"\\InprocServer32";
-    const bool ok = SetKeyValue(sClsidKey, nullptr, L"KVAD_DMVrfSis (bench stand-in)") &&
-                    SetKeyValue(sServerKey, nullptr, KV_Bench::ModulePath(g_module)) &&
-                    SetKeyValue(sServerKey, L"ThreadingModel", L"Apartment") &&
-                    SetKeyValue(sClsidKey + L"\\ProgID", nullptr, KV_VrfVrs::kProgId) &&
-                    SetKeyValue(std::wstring(KV_VrfVrs::kProgId) + L"\\CLSID", nullptr, kClsidText);
-    return ok ? S_OK : E_FAIL;
+    return Register(L"InprocServer32");
 }
 
 HRESULT STDAPICALLTYPE DllUnregisterServer() {
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kClsidText).c_str());
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, KV_VrfVrs::kProgId);
-    return S_OK;
+    return Unregister();
 }
 
 } // extern "C"
+
+#else
+
+// Registers or unregisters itself, or, started by an activation, offers its
+// class until its last object is released or its client's process is gone.
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR sCommand, int) {
+    const std::wstring sSwitches = sCommand;
+    if (sSwitches.find(L"/RegServer") != std::wstring::npos) {
+        return FAILED(Register(L"LocalServer32"));
+    }
+    if (sSwitches.find(L"/UnregServer") != std::wstring::npos) {
+        return FAILED(Unregister());
+    }
+    if (Mode() == L"slow") {
+        Sleep(5000);
+    }
+    const KV_Api::ComApartment apartment;
+    g_serverThread = GetCurrentThreadId();
+    DWORD dwCookie = 0;
+    if (FAILED(CoRegisterClassObject(kClsid, &g_factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
+                                     &dwCookie))) {
+        return 1;
+    }
+    const KV_Api::UniqueHandle client = StartingProcess();
+    HANDLE waits[] = {client.Get()};
+    for (;;) {
+        const DWORD woken =
+            MsgWaitForMultipleObjects(client ? 1 : 0, waits, FALSE, INFINITE, QS_ALLINPUT);
+        if (woken == WAIT_OBJECT_0 && client) {
+            break;
+        }
+        MSG msg;
+        bool bQuit = false;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            bQuit = bQuit || msg.message == WM_QUIT;
+            DispatchMessageW(&msg);
+        }
+        if (bQuit) {
+            break;
+        }
+    }
+    CoRevokeClassObject(dwCookie);
+    return 0;
+}
+
+#endif
