@@ -168,6 +168,8 @@ Case Together(const char* name, int iLaunchers) {
     Case row{.name = name,
              .files = Installed(L"A.dll=1,B.dll=1,C.dll=1"),
              .sServer = L"VrsSis:1.2,A.dll:2,B.dll:2,C.dll:2,",
+             // What is told here is the copy: the server in process.
+             .faults = {{Fault::InProcess, L""}},
              .boxes = {kCopyYes},
              .started = {kRefresh, kClient},
              .iTogether = iLaunchers};
