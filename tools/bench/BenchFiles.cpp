@@ -72,10 +72,20 @@ std::string ReadBytes(const std::wstring& sPath) {
 }
 
 static void Write(const std::wstring& sPath, std::string_view bytes, DWORD disposition) {
-    const DWORD access = disposition == OPEN_ALWAYS ? FILE_APPEND_DATA : GENERIC_WRITE;
-    const KV_Api::UniqueHandle file(CreateFileW(sPath.c_str(), access,
-                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const bool bAppend = disposition == OPEN_ALWAYS;
+    // Processes that append to one record take turns, for up to 10 s: Wine
+    // writes an append at the end it finds, so two at once can land on one
+    // place and a line is lost.
+    const DWORD share = bAppend ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    KV_Api::UniqueHandle file;
+    for (int i = 0; i < 2000; ++i) {
+        file.Reset(CreateFileW(sPath.c_str(), bAppend ? FILE_APPEND_DATA : GENERIC_WRITE, share,
+                               nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file || GetLastError() != ERROR_SHARING_VIOLATION) {
+            break;
+        }
+        Sleep(5);
+    }
     DWORD written = 0;
     if (!file ||
         !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
