@@ -4,6 +4,8 @@
 //     MinLaunch, a launcher that only starts the client (what the platform
 //     costs), and MinComLaunch, which first asks the version component as any
 //     launcher of this job must (what this launcher adds);
+//   - the manifest's share of that: the COM floor and the launcher, each with
+//     and without the launcher's manifest, in turn, with their spread;
 //   - how the whole run grows with the component count, and how much of it
 //     the profile reads and the version lookups of the component pass take;
 //   - the CPU time it uses while it waits for a setup, against the wall time;
@@ -30,6 +32,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -48,9 +51,16 @@ long long Now() {
     return now.QuadPart;
 }
 
-double Median(std::vector<double> values) {
+// The value below which the share q of the values lie (0.5: the median).
+double Quantile(std::vector<double> values, double q) {
     std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
+    return values.empty()
+               ? 0.0
+               : values[static_cast<std::size_t>(q * static_cast<double>(values.size() - 1) + 0.5)];
+}
+
+double Median(std::vector<double> values) {
+    return Quantile(std::move(values), 0.5);
 }
 
 struct Launch {
@@ -103,11 +113,23 @@ void WriteAnsi(const fs::path& file, const std::string& text) {
 
 // An installation whose components are all up to date.
 void LayOut(const fs::path& bin, const fs::path& root, const fs::path& app, int components) {
+    // The client that the last run started may still be ending.
+    for (int i = 0; i < 100; ++i) {
+        std::error_code busy;
+        fs::remove_all(root, busy);
+        if (!busy) {
+            break;
+        }
+        Sleep(50);
+    }
     fs::remove_all(root);
     fs::create_directories(app);
     fs::copy_file(bin / L"KV_ZudIvi.exe", app / L"KV_ZudIvi.exe");
     fs::copy_file(bin / L"MinLaunch.exe", app / L"MinLaunch.exe");
-    fs::copy_file(bin / L"MinComLaunch.exe", app / L"MinComLaunch.exe");
+    for (const wchar_t* name :
+         {L"MinComLaunch.exe", L"MinComLaunchManifest.exe", L"KV_ZudIviNoManifest.exe"}) {
+        fs::copy_file(bin / name, app / name);
+    }
     fs::copy_file(bin / L"recorder.exe", app / L"Morvane.exe");
     std::string list;
     std::string versions = "[General]\r\n";
@@ -136,11 +158,12 @@ double Ratio(double dPart, double dWhole) {
 }
 
 // The median run of each program, the programs started in turn so that a
-// change of the machine's load falls on all of them alike, and the largest
-// peak working set of the first. No medians when a run did not start the
-// client.
+// change of the machine's load falls on all of them alike, every run's time,
+// and the largest peak working set of the first. No medians when a run did
+// not start the client.
 struct Medians {
     std::vector<double> seconds;
+    std::vector<std::vector<double>> runs;
     SIZE_T firstPeak = 0;
 };
 
@@ -168,6 +191,7 @@ Medians TimeInTurn(const fs::path& started, const std::vector<fs::path>& program
     for (const auto& programTimes : times) {
         result.seconds.push_back(Median(programTimes));
     }
+    result.runs = std::move(times);
     return result;
 }
 
@@ -189,6 +213,39 @@ void MeasureLaunch(const fs::path& root, const fs::path& app, int runs, int comp
     std::printf("  launcher / COM floor %.2f (goal <= 1.10)\n", Ratio(dLauncher, dFloor));
     std::printf("  peak working set of a launcher run: %.1f MB\n",
                 static_cast<double>(m.firstPeak) / (1024.0 * 1024.0));
+}
+
+// Whether the launcher's manifest (common controls 6, DPI awareness), which
+// any launcher with its dialogs needs, explains its gap to the COM floor: the
+// floor and the launcher each with and without it, in turn.
+void MeasureManifest(const fs::path& root, const fs::path& app, int runs) {
+    const std::pair<const wchar_t*, const char*> programs[] = {
+        {L"MinComLaunch.exe", "COM floor"},
+        {L"MinComLaunchManifest.exe", "COM floor with the launcher's manifest"},
+        {L"KV_ZudIvi.exe", "launcher"},
+        {L"KV_ZudIviNoManifest.exe", "launcher without its manifest"}};
+    std::vector<fs::path> paths;
+    for (const auto& [name, label] : programs) {
+        paths.push_back(app / name);
+    }
+    const Medians m = TimeInTurn(root / L"started.txt", paths, runs);
+    if (m.seconds.empty()) {
+        return;
+    }
+    std::printf("The manifest: four programs in turn (median of %d, 25th to 75th percentile):\n",
+                runs);
+    for (std::size_t p = 0; p < paths.size(); ++p) {
+        std::printf("  %-40s %6.1f ms (%.1f to %.1f)\n", programs[p].second, m.seconds[p] * 1000,
+                    Quantile(m.runs[p], 0.25) * 1000, Quantile(m.runs[p], 0.75) * 1000);
+    }
+    std::printf("  COM floor with / without the manifest %.2f\n",
+                Ratio(m.seconds[1], m.seconds[0]));
+    std::printf("  launcher / its build without the manifest %.2f\n",
+                Ratio(m.seconds[2], m.seconds[3]));
+    std::printf("  with the manifest, both: launcher / COM floor %.2f\n",
+                Ratio(m.seconds[2], m.seconds[1]));
+    std::printf("  without it, both: launcher / COM floor %.2f\n",
+                Ratio(m.seconds[3], m.seconds[0]));
 }
 
 // The component pass's own work for every component, timed in this process:
@@ -462,6 +519,7 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     MeasureLaunch(root, app, runs, components);
+    MeasureManifest(root, app, std::max(45, runs * 3));
     MeasureGrowth(bin, root, app, std::max(5, runs / 3));
     MeasureWait(bin, root);
     MeasureCopy(root, std::min(runs, 7));

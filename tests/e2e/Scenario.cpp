@@ -233,7 +233,7 @@ void ExpectLog(std::string bytes, const std::vector<std::wstring>& texts) {
     for (const auto& text : texts) {
         const std::size_t end = bytes.find("\r\n");
         const std::string line = bytes.substr(0, end);
-        std::string tail = KV_Api::ToAnsi(text);
+        std::string tail = KV_Bench::Ansi(text);
         tail.insert(0, 1, ':');
         EXPECT_TRUE(line.size() > tail.size() && line.ends_with(tail)) << line << " for " << tail;
         bytes.erase(0, end == std::string::npos ? end : end + 2);

@@ -2,7 +2,7 @@
 // its real boxes and wait dialogs, the bench's version component, share,
 // setup, refresh tool and client. What the pieces make of single inputs is
 // proved by the unit and in-process tests; a row shows what a whole run does.
-#include "KV_Api.h"
+#include "BenchFiles.h"
 #include "Scenario.h"
 
 #include <gtest/gtest.h>
@@ -42,11 +42,11 @@ Box CopyFailed(const std::wstring& sName, const std::wstring& sReason = L"") {
 
 // The files as the launcher reads them, in the ANSI code page.
 File Settings(const std::wstring& sList, const std::wstring& sServer = L"SRVAPL") {
-    return {L"Morvane.ini", KV_Api::ToAnsi(L"[General]\r\nNomSrvApl=" + sServer +
+    return {L"Morvane.ini", KV_Bench::Ansi(L"[General]\r\nNomSrvApl=" + sServer +
                                            L"\r\nVrsSis=1.2\r\nLSTCOMP=" + sList + L"\r\n")};
 }
 File Versions(const std::wstring& sLines) {
-    return {L"MorvaneVrs.ini", KV_Api::ToAnsi(L"[General]\r\n" + sLines)};
+    return {L"MorvaneVrs.ini", KV_Bench::Ansi(L"[General]\r\n" + sLines)};
 }
 File Fix(const std::wstring& sName, std::string bytes) {
     return {L"\\\\SRVAPL\\Morvane_Client\\Fix\\" + sName, std::move(bytes)};
@@ -131,10 +131,10 @@ Case FolderOutsideTheCodePage() {
     }
     for (const wchar_t* sName : names) {
         row.sServer += sName + std::wstring(L":2,");
-        row.files.push_back(Fix(sName, KV_Api::ToAnsi(sName)));
+        row.files.push_back(Fix(sName, KV_Bench::Ansi(sName)));
         row.files.push_back({L"..\\Morvane Año Lódz O\\" + std::wstring(sName), "viejo"});
         row.waits.push_back(kCopying + sName);
-        row.after.push_back({sName, KV_Api::ToAnsi(sName)});
+        row.after.push_back({sName, KV_Bench::Ansi(sName)});
     }
     return row;
 }
@@ -144,35 +144,18 @@ Case FolderOutsideTheCodePage() {
 const std::wstring kSetupPath = L"\\\\SRVAPL\\Morvane_Client\\Setup.exe";
 const std::wstring kSeenWait = L"Instalación\tEspere a que termine el proceso de instalación";
 
-// A first run, with the versions file in place, stops before the component
-// pass; the next run, with the server answering, still finds the list that
-// the registry gave, asks, and copies the changed component.
-Case FirstRunStoppedEarly(const char* name, const std::wstring& sServer, const Box& stop) {
-    return {.name = name,
-            .files = {kNoSettings, Versions(L"A.dll=1\r\nB.dll=1\r\n"), Fix(L"B.dll", kNew)},
-            .registry = Registry(L"A.dll,B.dll"),
-            .sServer = sServer,
-            // A failure's description reaches the launcher only in process.
-            .faults = sServer.starts_with(L"!") ? Faults{{Fault::InProcess, L""}} : Faults{},
-            .boxes = {stop, kCopyYes},
-            .waits = {kCopying + L"B.dll"},
-            .started = {kRefresh, kClient},
-            .after = {Settings(L"A.dll,B.dll"), {L"B.dll", kNew}},
-            .sServerNextRun = L"VrsSis:1.2,A.dll:1,B.dll:2,"};
-}
-
 // Launchers started together on one installation each update it as if alone:
 // each copies the three 5 MB components and starts the refresh tool and the
 // client, and the folder ends with the server's files and nothing else.
-Case Together(const char* name, int iLaunchers) {
-    Case row{.name = name,
+Case EightTogether() {
+    Case row{.name = "EightLaunchersTogetherEachUpdateAsIfAlone",
              .files = Installed(L"A.dll=1,B.dll=1,C.dll=1"),
              .sServer = L"VrsSis:1.2,A.dll:2,B.dll:2,C.dll:2,",
              // What is told here is the copy: the server in process.
              .faults = {{Fault::InProcess, L""}},
              .boxes = {kCopyYes},
              .started = {kRefresh, kClient},
-             .iTogether = iLaunchers};
+             .iTogether = 8};
     for (const char c : {'A', 'B', 'C'}) {
         const std::wstring sName = std::wstring(1, c) + L".dll";
         row.files.insert(row.files.end(), {Fix(sName, std::string(5 << 20, c)), {sName, "viejo"}});
@@ -214,6 +197,13 @@ const Case kCases[] = {
      .sServer = L"!No se pudo conectar con la base de datos de versiones (ñ).",
      .faults = {{Fault::InProcess, L""}},
      .boxes = {{kError, L"No se pudo conectar con la base de datos de versiones (ñ)."}}},
+    // The connecting dialog has gone when the box comes; in process, a slow
+    // call stands for the slow server.
+    {.name = "AServerThatFailsAfterTheConnectingDialogIsOneBoxAfterIt",
+     .sServer = L"!No se pudo conectar con el servidor.",
+     .faults = {{Fault::InProcess, L""}, {Fault::ServerSlow, L""}},
+     .boxes = {{kError, L"No se pudo conectar con el servidor."}},
+     .waits = {L"Conexión: Conectando con el servidor de aplicaciones SRVAPL..."}},
     {.name = "AnUnregisteredComponentShowsThePlatformsDescription",
      .faults = {{Fault::Unregister, L""}},
      .boxes = {{kError, L"Error 0x800401F3"}}},
@@ -396,11 +386,18 @@ const Case kCases[] = {
      .sServer = L"VrsSis:1.3,",
      .boxes = {kSetupYes, {kError, L"File not found."}},
      .waits = {kSetupWait}},
-    FirstRunStoppedEarly("AFirstRunStoppedByTheServerKeepsTheComponentList",
-                         L"!No se pudo conectar con el servidor.",
-                         {kError, L"No se pudo conectar con el servidor."}),
-    FirstRunStoppedEarly("AFirstRunStoppedAtTheSetupQuestionKeepsTheComponentList", L"VrsSis:1.3,",
-                         kSetupNo),
+    // A first run, with the versions file in place, stops at the setup
+    // question, before the component pass; the next run still finds the list
+    // that the registry gave, asks, and copies the changed component.
+    {.name = "AFirstRunStoppedBeforeTheComponentPassKeepsTheComponentList",
+     .files = {kNoSettings, Versions(L"A.dll=1\r\nB.dll=1\r\n"), Fix(L"B.dll", kNew)},
+     .registry = Registry(L"A.dll,B.dll"),
+     .sServer = L"VrsSis:1.3,",
+     .boxes = {kSetupNo, kCopyYes},
+     .waits = {kCopying + L"B.dll"},
+     .started = {kRefresh, kClient},
+     .after = {Settings(L"A.dll,B.dll"), {L"B.dll", kNew}},
+     .sServerNextRun = L"VrsSis:1.2,A.dll:1,B.dll:2,"},
     // --- A server that answers late or never; every row's server runs in a
     // process of its own, its call marshalled from its type library ---------
     // The launcher's process ends after the box, though its call is stuck.
@@ -418,10 +415,7 @@ const Case kCases[] = {
      .started = {kClient}},
 
     // --- Many users on one folder ----------------------------------------------
-    Together("TwoLaunchersTogetherEachUpdateAsIfAlone", 2),
-    Together("TwoLaunchersTogetherASecondTime", 2),
-    Together("TwoLaunchersTogetherAThirdTime", 2),
-    Together("EightLaunchersTogetherEachUpdateAsIfAlone", 8),
+    EightTogether(),
 };
 
 class Launcher : public testing::TestWithParam<Case> {};

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 namespace fs = std::filesystem;
 using KV_ZudIviMain::RunAndWait;
@@ -24,9 +25,20 @@ TEST(RunAndWait, TheEndOfTheProgramItsFailureOrTheLimitEndsTheWait) {
     fs::copy_file(fs::path(KV_Bench::ModuleFolder(nullptr)) / "recorder.exe", program);
     SetEnvironmentVariableW(L"KV_BENCH_DIR", folder.c_str());
 
+    // The recorder's lines, once there are n: a program that a limit left
+    // running may not have written its own yet.
+    const auto started = [&folder](std::size_t n) {
+        std::vector<std::wstring> lines;
+        for (int i = 0; i < 200 && lines.size() < n; ++i, Sleep(50)) {
+            lines = KV_Bench::ReadUtf8Lines((folder / "started.txt").wstring());
+        }
+        return lines;
+    };
+
     // A limit of zero or less times out even for a program that has ended; a
     // passed limit leaves the program running.
     using Row = std::tuple<const char*, std::int32_t, const wchar_t*>;
+    std::size_t rows = 0;
     const wchar_t* timedOut = L"false The process has timed out.";
     for (const auto& [behaviour, limit, answer] :
          {Row{"sleep=0 exit=0", 20000, L"true untouched"},
@@ -37,6 +49,7 @@ TEST(RunAndWait, TheEndOfTheProgramItsFailureOrTheLimitEndsTheWait) {
         std::wstring message = L"untouched";
         const bool ended = RunAndWait(command, 1, message, limit);
         EXPECT_EQ((ended ? L"true " : L"false ") + message, answer);
+        started(++rows); // in the rows' order
     }
 
     std::wstring message;
@@ -48,18 +61,12 @@ TEST(RunAndWait, TheEndOfTheProgramItsFailureOrTheLimitEndsTheWait) {
     EXPECT_EQ(message, L"Invalid handle.");
 
     // The recorder's lines: one start a row, none for the missing program,
-    // and the command line exactly as given. The last row's program may not
-    // have written its line yet when the limit ended the wait (a slow start,
-    // as under emulation): it is given time to.
-    auto started = KV_Bench::ReadUtf8Lines((folder / "started.txt").wstring());
-    for (int i = 0; i < 300 && started.size() < 5; ++i) {
-        Sleep(100);
-        started = KV_Bench::ReadUtf8Lines((folder / "started.txt").wstring());
-    }
-    ASSERT_EQ(started.size(), 5u);
-    EXPECT_EQ(KV_Bench::SplitTabs(started[0]).at(2), command);
+    // and the command line exactly as given.
+    const auto lines = started(5);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(KV_Bench::SplitTabs(lines[0]).at(2), command);
     const KV_Api::UniqueHandle process(OpenProcess(
-        SYNCHRONIZE | PROCESS_TERMINATE, FALSE, std::stoul(KV_Bench::SplitTabs(started[4]).at(4))));
+        SYNCHRONIZE | PROCESS_TERMINATE, FALSE, std::stoul(KV_Bench::SplitTabs(lines[4]).at(4))));
     EXPECT_EQ(WaitForSingleObject(process.Get(), 0), WAIT_TIMEOUT); // still running
     TerminateProcess(process.Get(), 0);
     WaitForSingleObject(process.Get(), 5000);

@@ -7,16 +7,28 @@
 
 namespace KV_Bench {
 
-std::string Utf8(std::wstring_view sText) {
+namespace {
+
+std::string Narrow(UINT codePage, std::wstring_view sText) {
     if (sText.empty()) {
         return std::string();
     }
-    const int n = WideCharToMultiByte(CP_UTF8, 0, sText.data(), static_cast<int>(sText.size()),
+    const int n = WideCharToMultiByte(codePage, 0, sText.data(), static_cast<int>(sText.size()),
                                       nullptr, 0, nullptr, nullptr);
     std::string result(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, sText.data(), static_cast<int>(sText.size()), result.data(), n,
+    WideCharToMultiByte(codePage, 0, sText.data(), static_cast<int>(sText.size()), result.data(), n,
                         nullptr, nullptr);
     return result;
+}
+
+} // namespace
+
+std::string Utf8(std::wstring_view sText) {
+    return Narrow(CP_UTF8, sText);
+}
+
+std::string Ansi(std::wstring_view sText) {
+    return Narrow(CP_ACP, sText);
 }
 
 std::wstring FromUtf8(std::string_view sText) {

@@ -11,6 +11,8 @@
 namespace KV_Bench {
 
 std::string Utf8(std::wstring_view sText);
+// The ANSI code page's bytes of a text, as the launcher's files hold them.
+std::string Ansi(std::wstring_view sText);
 std::wstring FromUtf8(std::string_view sText);
 
 std::wstring EnvironmentValue(const wchar_t* sName);

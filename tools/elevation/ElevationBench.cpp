@@ -1,35 +1,33 @@
 // Hooked into the launcher's thread by the bench, as the wait-dialog journal
 // is: when %KV_BENCH_DIR%\elevation.txt exists, the launcher's process is
 // made to meet a setup that must run as administrator, as on Windows with
-// UAC. Its own imports of CreateProcessA and CreateProcessW, and what its
-// GetProcAddress gives for them, refuse a program named Setup.exe with
-// ERROR_ELEVATION_REQUIRED and start anything else. The shell's own start is
-// left alone, so ShellExecuteExW starts the setup. When the file says
-// "decline", the ShellExecuteExW that GetProcAddress gives stands for the
-// consent prompt answered No: it starts nothing and fails with
-// ERROR_CANCELLED. Every refusal is one UTF-8 line of
+// UAC. Its own import of CreateProcessW refuses an application named
+// Setup.exe with ERROR_ELEVATION_REQUIRED and starts anything else. The
+// shell's own start is left alone, so ShellExecuteExW starts the setup. When
+// the file says "decline", the ShellExecuteExW that the launcher's
+// GetProcAddress gives stands for the consent prompt answered No: it starts
+// nothing and fails with ERROR_CANCELLED. Every refusal is one UTF-8 line of
 // %KV_BENCH_DIR%\refused.txt: "<function>: <program>".
 
 #include "BenchFiles.h"
-#include "KV_Api.h"
 
 #include <windows.h>
 
 #include <shellapi.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace {
 
 using CreateProcessWFn = decltype(&CreateProcessW);
-using CreateProcessAFn = decltype(&CreateProcessA);
 using GetProcAddressFn = decltype(&GetProcAddress);
 
 CreateProcessWFn realCreateProcessW = nullptr;
-CreateProcessAFn realCreateProcessA = nullptr;
 GetProcAddressFn realGetProcAddress = nullptr;
 bool bDecline = false;
+constexpr DWORD kElevationRequired = 740; // ERROR_ELEVATION_REQUIRED, not in MinGW's headers
 
 template <class To, class From> To Cast(From f) {
     return reinterpret_cast<To>(reinterpret_cast<void (*)()>(f));
@@ -40,52 +38,24 @@ void Record(const wchar_t* sFunction, const std::wstring& sProgram) {
                              std::wstring(sFunction) + L": " + sProgram);
 }
 
-// The program a start names: the application path, or else the command
-// line's first word (quoted or not).
-std::wstring ProgramNamed(const wchar_t* sApp, const wchar_t* sCommandLine) {
-    if (sApp != nullptr) {
-        return sApp;
-    }
-    const std::wstring sLine = sCommandLine != nullptr ? sCommandLine : L"";
-    if (sLine.starts_with(L'"')) {
-        return sLine.substr(1, sLine.find(L'"', 1) - 1);
-    }
-    return sLine.substr(0, sLine.find(L' '));
-}
-
-bool IsSetup(const std::wstring& sProgram) {
-    const std::size_t slash = sProgram.find_last_of(L"\\/");
-    return _wcsicmp(sProgram.c_str() + (slash == std::wstring::npos ? 0 : slash + 1),
-                    L"Setup.exe") == 0;
+// Only the application name is looked at: a start that names its program
+// only in the command line is not refused, and the row that expects the
+// refusal fails.
+bool IsSetup(const wchar_t* sApp) {
+    const wchar_t* sName = sApp != nullptr ? std::wcsrchr(sApp, L'\\') : nullptr;
+    return sName != nullptr && _wcsicmp(sName + 1, L"Setup.exe") == 0;
 }
 
 BOOL WINAPI RefusingCreateProcessW(LPCWSTR sApp, LPWSTR sCommandLine, LPSECURITY_ATTRIBUTES process,
                                    LPSECURITY_ATTRIBUTES thread, BOOL bInherit, DWORD dwFlags,
                                    LPVOID environment, LPCWSTR sFolder, LPSTARTUPINFOW startup,
                                    LPPROCESS_INFORMATION info) {
-    if (const std::wstring sProgram = ProgramNamed(sApp, sCommandLine); IsSetup(sProgram)) {
-        Record(L"CreateProcessW", sProgram);
-        SetLastError(KV_Api::kElevationRequired);
+    if (IsSetup(sApp)) {
+        Record(L"CreateProcessW", sApp);
+        SetLastError(kElevationRequired);
         return FALSE;
     }
     return realCreateProcessW(sApp, sCommandLine, process, thread, bInherit, dwFlags, environment,
-                              sFolder, startup, info);
-}
-
-BOOL WINAPI RefusingCreateProcessA(LPCSTR sApp, LPSTR sCommandLine, LPSECURITY_ATTRIBUTES process,
-                                   LPSECURITY_ATTRIBUTES thread, BOOL bInherit, DWORD dwFlags,
-                                   LPVOID environment, LPCSTR sFolder, LPSTARTUPINFOA startup,
-                                   LPPROCESS_INFORMATION info) {
-    const std::wstring sWideApp = sApp != nullptr ? KV_Api::FromAnsi(sApp) : L"";
-    const std::wstring sWideLine = sCommandLine != nullptr ? KV_Api::FromAnsi(sCommandLine) : L"";
-    if (const std::wstring sProgram =
-            ProgramNamed(sApp != nullptr ? sWideApp.c_str() : nullptr, sWideLine.c_str());
-        IsSetup(sProgram)) {
-        Record(L"CreateProcessA", sProgram);
-        SetLastError(KV_Api::kElevationRequired);
-        return FALSE;
-    }
-    return realCreateProcessA(sApp, sCommandLine, process, thread, bInherit, dwFlags, environment,
                               sFolder, startup, info);
 }
 
@@ -101,14 +71,6 @@ FARPROC WINAPI ReplacingGetProcAddress(HMODULE module, LPCSTR sName) {
     if (found == nullptr || IS_INTRESOURCE(sName)) {
         return found;
     }
-    if (std::strcmp(sName, "CreateProcessW") == 0) {
-        realCreateProcessW = Cast<CreateProcessWFn>(found);
-        return Cast<FARPROC>(&RefusingCreateProcessW);
-    }
-    if (std::strcmp(sName, "CreateProcessA") == 0) {
-        realCreateProcessA = Cast<CreateProcessAFn>(found);
-        return Cast<FARPROC>(&RefusingCreateProcessA);
-    }
     if (bDecline && std::strcmp(sName, "ShellExecuteExW") == 0) {
         return Cast<FARPROC>(&DecliningShellExecuteExW);
     }
@@ -119,7 +81,7 @@ template <class T> T* At(HMODULE module, DWORD dwOffset) {
     return reinterpret_cast<T*>(reinterpret_cast<BYTE*>(module) + dwOffset);
 }
 
-// Points the module's import entries of the three functions, by name, at
+// Points the module's import entries of the two functions, by name, at
 // the replacements, keeping what they held to call on.
 void PatchImports(HMODULE module) {
     const auto* nt = At<IMAGE_NT_HEADERS>(module, At<IMAGE_DOS_HEADER>(module, 0)->e_lfanew);
@@ -143,9 +105,6 @@ void PatchImports(HMODULE module) {
             if (std::strcmp(sName, "CreateProcessW") == 0) {
                 realCreateProcessW = Cast<CreateProcessWFn>(held);
                 replacement = Cast<void (*)()>(&RefusingCreateProcessW);
-            } else if (std::strcmp(sName, "CreateProcessA") == 0) {
-                realCreateProcessA = Cast<CreateProcessAFn>(held);
-                replacement = Cast<void (*)()>(&RefusingCreateProcessA);
             } else if (std::strcmp(sName, "GetProcAddress") == 0) {
                 realGetProcAddress = Cast<GetProcAddressFn>(held);
                 replacement = Cast<void (*)()>(&ReplacingGetProcAddress);

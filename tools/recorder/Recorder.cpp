@@ -9,8 +9,7 @@
 // look=2 again just before it ends. With refresh=1 (after the other
 // three) it does what the refresh tool is there for: records in MorvaneVrs.ini beside it the
 // version (from the version resource) of each component that Morvane.ini's
-// LSTCOMP lists. When it ends it writes "<file name> TAB <tick count>" to
-// ended.txt.
+// LSTCOMP lists.
 
 #include "BenchFiles.h"
 
@@ -18,6 +17,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -77,19 +77,14 @@ void RecordComponentVersions(const std::wstring& sFolder) {
     wchar_t list[32768] = {};
     GetPrivateProfileStringW(L"General", L"LSTCOMP", L"", list, 32768,
                              (sFolder + L"\\Morvane.ini").c_str());
-    std::wstring sRest = list;
-    while (!sRest.empty()) {
-        const auto comma = sRest.find(L',');
-        std::wstring sName = sRest.substr(0, comma);
-        sRest = comma == std::wstring::npos ? std::wstring() : sRest.substr(comma + 1);
-        sName.erase(0, sName.find_first_not_of(L' '));
-        sName.erase(sName.find_last_not_of(L' ') + 1);
-        if (sName.empty()) {
-            break;
+    // The demo's list is plain names between commas: nothing to trim.
+    std::wistringstream names(list);
+    for (std::wstring sName; std::getline(names, sName, L',');) {
+        if (!sName.empty()) {
+            WritePrivateProfileStringW(L"General", sName.c_str(),
+                                       FileVersionOf(sFolder + L"\\" + sName).c_str(),
+                                       (sFolder + L"\\MorvaneVrs.ini").c_str());
         }
-        WritePrivateProfileStringW(L"General", sName.c_str(),
-                                   FileVersionOf(sFolder + L"\\" + sName).c_str(),
-                                   (sFolder + L"\\MorvaneVrs.ini").c_str());
     }
 }
 
@@ -134,7 +129,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         // A launcher that waits for us still shows its dialog now.
         EnumWindows(RecordWaitDialog, reinterpret_cast<LPARAM>(&sSeen));
     }
-    KV_Bench::AppendUtf8Line(sFolder + L"\\ended.txt",
-                             sName + L"\t" + std::to_wstring(GetTickCount()));
     return static_cast<int>(exitCode);
 }

@@ -1,10 +1,13 @@
 // Stand-in for the server's version component, answering GetLstVrs from files
-// of the bench folder. Built twice from this file: KV_VrfVrsServer.exe, a
-// local server whose calls the platform marshals from the type library
-// KV_VrfVrs.tlb as it would across the network, and KV_VrfVrsBench.dll, the
-// same class in process, where an error description always reaches the
-// caller. Each form registers itself, replacing the other:
-//   KV_VrfVrsServer.exe /RegServer | /UnregServer;  DllRegisterServer, DllUnregisterServer
+// of the bench folder. Its interface, class and library come from the header
+// widl generates from KV_VrfVrs.idl, never from the launcher's own header, so
+// that a launcher that disagrees with the contract fails its tests. Built
+// twice from this file: KV_VrfVrsServer.exe, a local server whose calls the
+// platform marshals from the type library KV_VrfVrs.tlb as it would across
+// the network, and KV_VrfVrsBench.dll, the same class in process, where an
+// error description always reaches the caller. Each form registers itself,
+// replacing the other:
+//   KV_VrfVrsServer.exe /RegServer;  DllRegisterServer, DllUnregisterServer
 //
 // The bench folder is %KV_BENCH_DIR%, or the module's own folder without it:
 //   vrfvrs-list.txt   UTF-8, the list to return (empty when missing)
@@ -13,29 +16,26 @@
 //   vrfvrs-mode.txt   the local server's behaviour: "hang" (inside the call,
 //                     until its client's process is gone), "die" (ends its
 //                     process inside the call), "slow" (offers its class 5 s
-//                     after its start)
+//                     after its start; in process, answers the call after 5 s)
 // A hung or abandoned server ends through ExitProcess, never TerminateProcess:
 // under Wine a terminated server stays registered and later activations fail.
 
 #include "BenchFiles.h"
 #include "KV_Api.h"
-#include "KV_VrfVrs.h"
 
 #include <windows.h>
 
 #include <tlhelp32.h>
 
+#include <initguid.h> // the generated header's GUIDs are defined here
+
+#include "KV_VrfVrs_h.h"
+
 #include <string>
 
 namespace {
 
-// {6A1F3C52-8D47-4B0E-9E21-5C3D7A9B0F14}: the stand-in's own class.
-constexpr CLSID kClsid = {
-    0x6A1F3C52, 0x8D47, 0x4B0E, {0x9E, 0x21, 0x5C, 0x3D, 0x7A, 0x9B, 0x0F, 0x14}};
-constexpr const wchar_t* kClsidText = L"{6A1F3C52-8D47-4B0E-9E21-5C3D7A9B0F14}";
-// {2E6B0F7A-41C3-4D8E-A5B9-7C1D3E5F9A20}, version 1.0: KV_VrfVrs.idl's library.
-constexpr GUID kLibId = {
-    0x2E6B0F7A, 0x41C3, 0x4D8E, {0xA5, 0xB9, 0x7C, 0x1D, 0x3E, 0x5F, 0x9A, 0x20}};
+constexpr const wchar_t* kProgId = L"KV_VrfVrs.KVAD_DMVrfSis";
 constexpr HRESULT kFailure = static_cast<HRESULT>(0x800A0100); // a component-defined error
 
 HMODULE g_module = nullptr; // the DLL; null in the local server
@@ -74,8 +74,8 @@ void SetError(const std::wstring& sDescription) {
     KV_Api::ComPtr<IErrorInfo> info;
     if (SUCCEEDED(CreateErrorInfo(create.Put()))) {
         create->SetDescription(const_cast<wchar_t*>(sDescription.c_str()));
-        create->SetSource(const_cast<wchar_t*>(KV_VrfVrs::kProgId));
-        create->SetGUID(KV_VrfVrs::kIID_KVAD_DMVrfSis);
+        create->SetSource(const_cast<wchar_t*>(kProgId));
+        create->SetGUID(IID__KVAD_DMVrfSis);
         if (SUCCEEDED(
                 create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(info.Put())))) {
             SetErrorInfo(0, info.Get());
@@ -83,7 +83,7 @@ void SetError(const std::wstring& sDescription) {
     }
 }
 
-class VrfSis final : public KV_VrfVrs::IKVAD_DMVrfSis, public ISupportErrorInfo {
+class VrfSis final : public _KVAD_DMVrfSis, public ISupportErrorInfo {
 public:
     VrfSis() { InterlockedIncrement(&g_objects); }
     virtual ~VrfSis() {
@@ -96,9 +96,8 @@ public:
         if (ppv == nullptr) {
             return E_POINTER;
         }
-        if (riid == IID_IUnknown || riid == IID_IDispatch ||
-            riid == KV_VrfVrs::kIID_KVAD_DMVrfSis) {
-            *ppv = static_cast<KV_VrfVrs::IKVAD_DMVrfSis*>(this);
+        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__KVAD_DMVrfSis) {
+            *ppv = static_cast<_KVAD_DMVrfSis*>(this);
         } else if (riid == IID_ISupportErrorInfo) {
             *ppv = static_cast<ISupportErrorInfo*>(this);
         } else {
@@ -152,6 +151,9 @@ public:
             WaitForSingleObject(client ? client.Get() : GetCurrentProcess(), 120000);
             ExitProcess(2);
         }
+        if (g_module != nullptr && Mode() == L"slow") {
+            Sleep(5000); // in process there is no start to delay: the call is slow
+        }
         const std::wstring sErrorFile = sFolder + L"\\vrfvrs-error.txt";
         if (KV_Bench::PathExists(sErrorFile)) {
             SetError(KV_Bench::ReadUtf8File(sErrorFile));
@@ -163,7 +165,7 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
-        return riid == KV_VrfVrs::kIID_KVAD_DMVrfSis ? S_OK : S_FALSE;
+        return riid == IID__KVAD_DMVrfSis ? S_OK : S_FALSE;
     }
 
 private:
@@ -207,10 +209,17 @@ bool SetKeyValue(const std::wstring& sKey, const wchar_t* sName, const std::wstr
 
 constexpr SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
 
+// The class as the registry spells it.
+std::wstring ClsidText() {
+    wchar_t sClsid[40] = {};
+    StringFromGUID2(CLSID_KVAD_DMVrfSis, sClsid, 40);
+    return sClsid;
+}
+
 HRESULT Unregister() {
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kClsidText).c_str());
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, KV_VrfVrs::kProgId);
-    UnRegisterTypeLib(kLibId, 1, 0, 0, kSysKind);
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + ClsidText()).c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
+    UnRegisterTypeLib(LIBID_KV_VrfVrs, 1, 0, 0, kSysKind);
     return S_OK;
 }
 
@@ -227,14 +236,14 @@ HRESULT Register(const wchar_t* sServerKey) {
     if (FAILED(hr)) {
         return hr;
     }
-    const std::wstring sClsidKey = std::wstring(L"CLSID\\") + kClsidText;
+    const std::wstring sClsidKey = L"CLSID\\" + ClsidText();
     const std::wstring sServer = sClsidKey + L'\\' + sServerKey;
     const bool ok =
         SetKeyValue(sClsidKey, nullptr, L"KVAD_DMVrfSis (bench stand-in)") &&
         SetKeyValue(sServer, nullptr, sPath) &&
         (g_module == nullptr || SetKeyValue(sServer, L"ThreadingModel", L"Apartment")) &&
-        SetKeyValue(sClsidKey + L"\\ProgID", nullptr, KV_VrfVrs::kProgId) &&
-        SetKeyValue(std::wstring(KV_VrfVrs::kProgId) + L"\\CLSID", nullptr, kClsidText);
+        SetKeyValue(sClsidKey + L"\\ProgID", nullptr, kProgId) &&
+        SetKeyValue(std::wstring(kProgId) + L"\\CLSID", nullptr, ClsidText());
     return ok ? S_OK : E_FAIL;
 }
 
@@ -252,7 +261,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
-    if (rclsid != kClsid) {
+    if (rclsid != CLSID_KVAD_DMVrfSis) {
         *ppv = nullptr;
         return CLASS_E_CLASSNOTAVAILABLE;
     }
@@ -275,15 +284,12 @@ HRESULT STDAPICALLTYPE DllUnregisterServer() {
 
 #else
 
-// Registers or unregisters itself, or, started by an activation, offers its
+// Registers itself, or, started by an activation, offers its
 // class until its last object is released or its client's process is gone.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR sCommand, int) {
     const std::wstring sSwitches = sCommand;
     if (sSwitches.find(L"/RegServer") != std::wstring::npos) {
         return FAILED(Register(L"LocalServer32"));
-    }
-    if (sSwitches.find(L"/UnregServer") != std::wstring::npos) {
-        return FAILED(Unregister());
     }
     if (Mode() == L"slow") {
         Sleep(5000);
@@ -291,8 +297,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR sCommand, int) {
     const KV_Api::ComApartment apartment;
     g_serverThread = GetCurrentThreadId();
     DWORD dwCookie = 0;
-    if (FAILED(CoRegisterClassObject(kClsid, &g_factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
-                                     &dwCookie))) {
+    if (FAILED(CoRegisterClassObject(CLSID_KVAD_DMVrfSis, &g_factory, CLSCTX_LOCAL_SERVER,
+                                     REGCLS_MULTIPLEUSE, &dwCookie))) {
         return 1;
     }
     const KV_Api::UniqueHandle client = StartingProcess();
