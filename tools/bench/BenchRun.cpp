@@ -263,6 +263,12 @@ std::vector<RunResult> RunTogether(const std::wstring& sExe, const std::wstring&
             }
             if (WaitForSingleObject(run.process.Get(), 0) != WAIT_TIMEOUT) {
                 run.result.bEnded = true;
+                GetExitCodeProcess(run.process.Get(), &run.result.dwExitCode);
+                JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+                run.result.bOutlived =
+                    QueryInformationJobObject(run.job.Get(), JobObjectBasicAccountingInformation,
+                                              &accounting, sizeof(accounting), nullptr) &&
+                    accounting.ActiveProcesses > 0;
                 WaitForStarted(run, dwStart, dwLimitMs);
                 --left;
                 continue;
