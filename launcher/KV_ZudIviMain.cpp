@@ -187,7 +187,6 @@ Outcome Run(Outcome& eStage) {
         return Outcome::Done;
     }
     const std::wstring sClient = sFolder + L'\\' + kClient;
-    eStage = Outcome::Failed;
     KV_Api::StartProgram(sClient, sClient + L' ' + sCommand, SW_SHOWNORMAL);
     return Outcome::Done;
 }
