@@ -149,7 +149,17 @@ std::wstring Unattended(int iCode, const std::wstring& sText) {
     return L"/ESDES " + std::to_wstring(iCode) + L": " + sText;
 }
 const std::wstring kComponentFailed = L"falló la actualización de los componentes. ";
-const std::wstring kServerFailed = L"falló el servidor de aplicaciones. ";
+
+// An unattended run whose server fails (in process: with sReason as its
+// description) or hangs: the server's code, and the reason in the log.
+Case UnattendedServerFails(const char* name, Fault fault, const std::wstring& sReason) {
+    return {.name = name,
+            .sArguments = L"/ESDES",
+            .sServer = fault == Fault::InProcess ? L"!" + sReason : L"VrsSis:1.2,",
+            .faults = {{fault, L""}},
+            .log = {Unattended(12, L"falló el servidor de aplicaciones. " + sReason)},
+            .exitCode = 12};
+}
 
 // A first run, with the versions file in place, stops before the component
 // pass; the next run, with the server answering, still finds the list that
@@ -451,19 +461,10 @@ const Case kCases[] = {
                                                L"\"\\\\SRVAPL\\Morvane_Client\\Fix\\B.dll\" a "
                                                L"\"%APP%\\B.dll\".")},
      .exitCode = 11},
-    {.name = "UnattendedServerThatFailsIsItsOwnCode",
-     .sArguments = L"/ESDES",
-     .sServer = L"!No se pudo conectar con la base de datos de versiones.",
-     .faults = {{Fault::InProcess, L""}},
-     .log = {Unattended(12, kServerFailed + L"No se pudo conectar con la base de datos de "
-                                            L"versiones.")},
-     .exitCode = 12},
-    {.name = "UnattendedServerThatHangsEndsAtTheLimitWithNoWindow",
-     .sArguments = L"/ESDES",
-     .faults = {{Fault::ServerHangs, L""}},
-     .log = {Unattended(12, kServerFailed + L"El servidor de aplicaciones SRVAPL no respondió "
-                                            L"en 20 segundos.")},
-     .exitCode = 12},
+    UnattendedServerFails("UnattendedServerThatFailsIsItsOwnCode", Fault::InProcess,
+                          L"No se pudo conectar con la base de datos de versiones."),
+    UnattendedServerFails("UnattendedServerThatHangsEndsAtTheLimitWithNoWindow", Fault::ServerHangs,
+                          L"El servidor de aplicaciones SRVAPL no respondió en 20 segundos."),
     // No server named: the version component, the share and the setup are
     // this machine's.
     {.name = "NoServerNamedCopiesFromThisMachinesShare",
