@@ -122,8 +122,9 @@ bool IsNotAFileName(const std::wstring& sComp);
 
 namespace KV_ZudIviMain {
 
-// "\\<server>\Morvane_Client\": the share of gsNomSrvApl, or of this
-// machine when no server is named, where the version component is created too.
+// "\\<server>\Morvane_Client\": the share of gsNomSrvApl, or, when no
+// server is named, of this machine, where the version component is created
+// then (unless its registration names another machine).
 std::wstring ServerShare();
 
 // The unattended run's end: its line in the day's log (the outcome's code

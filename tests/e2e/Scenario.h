@@ -80,7 +80,7 @@ struct Case {
     std::vector<File> after;           // what changed: every other file stays as it was
     std::vector<std::wstring> log;     // the texts of the day's log; none: no log
     // Set: the run is unattended. It ends with this code, every program it
-    // started has ended before it, and it creates no window at all.
+    // started itself has ended before it, and it creates no window at all.
     std::optional<DWORD> exitCode;
     std::vector<std::wstring> seen; // what the setup saw on screen while it ran
     // Not empty: the launcher runs once more, its server answering this list

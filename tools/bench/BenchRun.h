@@ -37,7 +37,7 @@ struct RunResult {
     bool bEnded = false;                    // false: still running at the time limit, then killed
     bool bJournaled = false;                // the wait-dialog journal was hooked into it
     DWORD dwExitCode = STILL_ACTIVE;        // once ended
-    bool bOutlived = false;                 // a program it started was still running as it ended
+    std::vector<std::wstring> runningAtEnd; // the programs it started, running as it ended
     std::vector<std::wstring> stillRunning; // the programs it started that had not ended
 };
 
