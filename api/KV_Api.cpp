@@ -243,6 +243,15 @@ std::wstring ExeBaseName() {
     return sName;
 }
 
+std::wstring ComputerName() {
+    wchar_t sName[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD n = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(sName, &n)) {
+        RaiseWin32(GetLastError());
+    }
+    return std::wstring(sName, n);
+}
+
 std::wstring UpperCase(std::wstring sText) {
     if (!sText.empty()) {
         CharUpperBuffW(sText.data(), static_cast<DWORD>(sText.size()));
@@ -354,8 +363,10 @@ UniqueHandle ShellStartProgram(const std::wstring& sFile, const std::wstring& sP
     }
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
-    // The launcher shows the one message of a failed start itself.
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    // The launcher shows the one message of a failed start itself. It trusts
+    // the server's share with its components already: a server named by its
+    // full name or address is no reason for the shell's zone warning.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOZONECHECKS;
     info.lpVerb = L"open";
     info.lpFile = sFile.c_str();
     info.lpParameters = sParameters.empty() ? nullptr : sParameters.c_str();
@@ -367,7 +378,7 @@ UniqueHandle ShellStartProgram(const std::wstring& sFile, const std::wstring& sP
     return UniqueHandle(info.hProcess);
 }
 
-bool ShellFileCopy(const std::wstring& sFrom, const std::wstring& sTo) {
+bool ShellFileCopy(const std::wstring& sFrom, const std::wstring& sTo, bool bSilent) {
     static const auto shFileOperation =
         SystemFunction<int(WINAPI*)(LPSHFILEOPSTRUCTA)>(L"shell32.dll", "SHFileOperationA");
     if (shFileOperation == nullptr) {
@@ -385,6 +396,9 @@ bool ShellFileCopy(const std::wstring& sFrom, const std::wstring& sTo) {
     operation.pTo = to.c_str();
     operation.fFlags =
         static_cast<FILEOP_FLAGS>(FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOCONFIRMMKDIR); // 0x250
+    if (bSilent) {
+        operation.fFlags |= FOF_SILENT | FOF_NOERRORUI;
+    }
     operation.fAnyOperationsAborted = FALSE;
     operation.hNameMappings = nullptr;
     operation.lpszProgressTitle = nullptr;

@@ -192,6 +192,9 @@ std::wstring ExeFolder();
 // The executable's file name without folder and extension.
 std::wstring ExeBaseName();
 
+// This machine's name, as a share on it is named (its NetBIOS name).
+std::wstring ComputerName();
+
 // Upper case as the user interface sees it (not just ASCII).
 std::wstring UpperCase(std::wstring sText);
 
@@ -217,17 +220,19 @@ inline constexpr DWORD kElevationRequired = 740;
 // program must run as administrator. Returns its process, opened for waiting
 // and querying; empty when the shell started it without handing one back.
 // Raises with the platform's text when nothing was started, also when the
-// user declined (ERROR_CANCELLED). The shell shows no error window of its own.
+// user declined (ERROR_CANCELLED). The shell shows no error window of its own,
+// and no zone warning for a program on a share named by address or full name.
 UniqueHandle ShellStartProgram(const std::wstring& sFile, const std::wstring& sParameters,
                                WORD wShow);
 
 // Copies one file through the shell (SHFileOperationA, FO_COPY): an existing
 // target is replaced and a missing target folder created without a question;
-// what goes wrong the shell shows in its own window, without owner. True only
-// when the shell reports success and that nothing was aborted. A path with
-// no exact ANSI form (AnsiPath) raises before anything is copied, and so
-// does a shell library that can't be loaded.
-bool ShellFileCopy(const std::wstring& sFrom, const std::wstring& sTo);
+// what goes wrong the shell shows in its own window, without owner, unless
+// bSilent, which shows no window at all. True only when the shell reports
+// success and that nothing was aborted. A path with no exact ANSI form
+// (AnsiPath) raises before anything is copied, and so does a shell library
+// that can't be loaded.
+bool ShellFileCopy(const std::wstring& sFrom, const std::wstring& sTo, bool bSilent = false);
 
 // The multimedia timer's millisecond count (timeGetTime); the tick count when
 // the multimedia library can't be loaded.

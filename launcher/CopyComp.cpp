@@ -217,7 +217,7 @@ bool CopyWhole(const std::wstring& sFrom, const std::wstring& sTo, const std::ws
     SweepStaging(sTo);
     const std::wstring sStage =
         sTo + kStagingMark + L',' + std::to_wstring(GetCurrentProcessId()) + L".tmp";
-    if (KV_Api::ShellFileCopy(sFrom, sStage)) {
+    if (KV_Api::ShellFileCopy(sFrom, sStage, gbQuiet)) {
         // A copy broken off midway can still be reported as made.
         const auto source = Attributes(sFrom);
         const auto stage = Attributes(sStage);
@@ -237,7 +237,7 @@ bool CopyWhole(const std::wstring& sFrom, const std::wstring& sTo, const std::ws
 void CopyComp(const std::wstring& sComp) {
     CheckComponentName(sComp);
     const std::wstring sTo = KV_Api::ExeFolder() + L'\\' + sComp;
-    const std::wstring sFrom = L"\\\\" + gsNomSrvApl + kClientShare + kFixFolder + sComp;
+    const std::wstring sFrom = ServerShare() + kFixFolder + sComp;
     DWORD dwError = 0;
     if (!CopyWhole(sFrom, sTo, KV_Api::ExeFolder(), dwError)) {
         // The shell has shown what went wrong in its own window, if anything;

@@ -1,6 +1,5 @@
 #include "KV_ZudIviParts.h"
 
-#include "IniFunctions.h"
 #include "KV_Api.h"
 #include "KV_DlgEsp.h"
 #include "KV_Reg.h"
@@ -15,6 +14,11 @@ std::wstring gsNomSrvApl;
 bool gbIniExists = false;
 bool gbVrsIniExists = false;
 bool gbDebug = false;
+bool gbQuiet = false;
+
+std::wstring ServerShare() {
+    return L"\\\\" + (gsNomSrvApl.empty() ? KV_Api::ComputerName() : gsNomSrvApl) + kClientShare;
+}
 
 namespace {
 
@@ -46,12 +50,13 @@ std::wstring CallVersionComponent(const std::wstring& sServer) {
 // The version list, from a server step that can't hold the run: the platform
 // gives no bound of its own to a creation or a call on a server that is off
 // or hung. The wait dialog says the launcher is connecting while the step
-// takes long, and goes before any box; past the limit the run ends in one box.
+// takes long, and goes before any box; past the limit the run ends in one box,
+// or unattended in its exit code.
 std::wstring RequestVersionList(const std::wstring& sServer) {
     const std::wstring sNamed = sServer.empty() ? kThisMachine : sServer;
     KV_Api::Worker step([sServer] { return CallVersionComponent(sServer); });
-    bool bEnded = step.Wait(kServerNoticeMs);
-    if (!bEnded) {
+    bool bEnded = step.Wait(gbQuiet ? kServerLimitMs : kServerNoticeMs);
+    if (!bEnded && !gbQuiet) {
         KV_DlgEsp dialog;
         dialog.SetMsg(kConnectCaption, kConnecting + sNamed + L"...");
         dialog.Show();
@@ -59,13 +64,18 @@ std::wstring RequestVersionList(const std::wstring& sServer) {
         bEnded = step.Wait(kServerLimitMs - kServerNoticeMs);
     }
     if (!bEnded) {
-        KV_Api::ShowMessage(kServerIs + sNamed + kNoAnswerWithin +
-                                std::to_wstring(kServerLimitMs / 1000) + kSeconds,
-                            KV_Api::kAppTitle, MB_OK);
+        const std::wstring sNoAnswer = kServerIs + sNamed + kNoAnswerWithin +
+                                       std::to_wstring(kServerLimitMs / 1000) + kSeconds;
+        UINT uExitCode = ERROR_TIMEOUT;
+        if (gbQuiet) {
+            uExitCode = static_cast<UINT>(EndUnattended(Outcome::ServerFailed, sNoAnswer));
+        } else {
+            KV_Api::ShowMessage(sNoAnswer, KV_Api::kAppTitle, MB_OK);
+        }
         // The worker is still inside the platform's call, maybe holding its
         // locks. ExitProcess would stop it there and then run every DLL's
         // detach routine, which may wait on those locks for ever.
-        KV_Api::EndProcessNow(ERROR_TIMEOUT);
+        KV_Api::EndProcessNow(uExitCode);
     }
     return step.Result();
 }
@@ -84,16 +94,19 @@ bool RunSetup(std::wstring& sFailure) {
     dialog.SetMsg(kSetupCaption, kSetupWait);
     dialog.Show();
     KV_Api::ProcessPendingMessages();
-    return RunAndWait(L"\\\\" + gsNomSrvApl + kClientShare + kSetup, SW_SHOWNORMAL, sFailure,
-                      2000000000) ||
+    return RunAndWait(ServerShare() + kSetup, SW_SHOWNORMAL, sFailure, 2000000000) ||
            sFailure == kTimedOut;
 }
 
-void Run() {
+// The run; unattended, its outcome when it ends without a failure. A failure
+// raised while eStage names the server step or the component pass is that
+// step's outcome.
+Outcome Run(Outcome& eStage) {
     const std::wstring sCommand = ArgumentsOf(GetCommandLineW());
     const Switches switches = ReadSwitches(KV_Api::UpperCase(sCommand));
     gsNomSrvApl = switches.sNomSrvApl;
     gbDebug = switches.bDebug;
+    gbQuiet = switches.bQuiet;
 
     const std::wstring sFolder = KV_Api::ExeFolder();
     gsIniFile = sFolder + L'\\' + kIniFile;
@@ -114,9 +127,9 @@ void Run() {
     std::wstring sVrsLoc;
     if (gbIniExists) {
         if (gsNomSrvApl.empty()) {
-            gsNomSrvApl = ReadIniKey(gsIniFile, kSection, kNomSrvApl, L"");
+            gsNomSrvApl = ReadSetting(gsIniFile, kNomSrvApl);
         }
-        sVrsLoc = ReadIniKey(gsIniFile, kSection, kVrsSis, L"");
+        sVrsLoc = ReadSetting(gsIniFile, kVrsSis);
     } else {
         // First run, or a repaired one: the settings come from the registry
         // and move into the settings file. A server named on the command line
@@ -140,16 +153,21 @@ void Run() {
         // with the rest, as the component pass writes it: a run that stops
         // before the pass must not leave a settings file without it, which
         // every later run would read as no components at all.
-        WriteIniKey(gsIniFile, kSection, kNomSrvApl, gsNomSrvApl);
-        WriteIniKey(gsIniFile, kSection, kVrsSis, sVrsLoc);
-        WriteIniKey(gsIniFile, kSection, kLstComp, sLstComp);
+        WriteSetting(gsIniFile, kNomSrvApl, gsNomSrvApl);
+        WriteSetting(gsIniFile, kVrsSis, sVrsLoc);
+        WriteSetting(gsIniFile, kLstComp, sLstComp);
     }
 
     KV_Api::ComApartment apartment;
+    eStage = Outcome::ServerFailed;
     const std::wstring sLstVrs = RequestVersionList(gsNomSrvApl);
     const std::wstring sVrsSrv = GetVrs(sLstVrs, kVrsSis);
 
     if (sVrsSrv != sVrsLoc) {
+        // Unattended, nobody is there to run the setup, nor to answer it.
+        if (gbQuiet) {
+            return Outcome::SetupNeeded;
+        }
         if (Ask(kAskSetup)) {
             std::wstring sFailure;
             if (!RunSetup(sFailure)) {
@@ -158,24 +176,35 @@ void Run() {
             }
         }
         // Whatever the answer, this run ends here: no component pass, no client.
-        return;
+        return Outcome::Done;
     }
 
-    if (!VrfComps(sLstVrs) && !Ask(kAskContinue)) {
-        return;
+    // Unattended, a failed pass raises instead of returning false, and the
+    // client, which would start in a session nobody sees, is never started.
+    eStage = Outcome::ComponentFailed;
+    const bool bPassed = VrfComps(sLstVrs);
+    if (gbQuiet || (!bPassed && !Ask(kAskContinue))) {
+        return Outcome::Done;
     }
     const std::wstring sClient = sFolder + L'\\' + kClient;
     KV_Api::StartProgram(sClient, sClient + L' ' + sCommand, SW_SHOWNORMAL);
+    return Outcome::Done;
 }
 
 } // namespace
 
-void Main() {
+int Main() {
+    Outcome eStage = Outcome::Failed;
     try {
-        Run();
+        const Outcome eOutcome = Run(eStage);
+        return gbQuiet ? EndUnattended(eOutcome, L"") : 0;
     } catch (...) {
+        if (gbQuiet) {
+            return EndUnattended(eStage, KV_Api::CurrentErrorDescription());
+        }
         KV_Api::ShowMessage(KV_Api::CurrentErrorDescription(), KV_Api::kAppTitle, MB_OK);
     }
+    return 0;
 }
 
 } // namespace KV_ZudIviMain

@@ -15,10 +15,12 @@ extern std::wstring gsNomSrvApl;  // application server; empty means this machin
 extern bool gbIniExists;          // the settings file is this run's settings store
 extern bool gbVrsIniExists;       // the versions file existed at start-up
 extern bool gbDebug;              // "/ESDBG": the component pass writes a log
+extern bool gbQuiet;              // "/ESDES": unattended, no window; the outcome is the exit code
 
-// The launcher's run, from process start to its end. Every failure ends in one
-// message box; nothing escapes.
-void Main();
+// The launcher's run, from process start to its end; its result is the
+// process's exit code. Every failure ends in one message box, or unattended
+// in the exit code and a line of the day's log; nothing escapes.
+int Main();
 
 // The version of the first item of the list whose name (the text before its
 // first ':', spaces around it ignored) equals the key without its surrounding

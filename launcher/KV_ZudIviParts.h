@@ -57,14 +57,38 @@ inline constexpr const wchar_t* kSeconds = L" segundos.";
 inline constexpr unsigned long kServerNoticeMs = 2500;
 inline constexpr unsigned long kServerLimitMs = 20000;
 
+// An unattended run waits this long for the refresh tool: it has the run's
+// copies to record, and a hung one must not keep a scheduled task for ever.
+inline constexpr std::int32_t kRefreshLimitMs = 600000;
+
+// The unattended run's outcomes. Each has one exit code, the whole contract
+// of a scheduled task or a deployment tool with the launcher, and the words
+// of its line in the day's log.
+enum class Outcome { Done, SetupNeeded, ComponentFailed, ServerFailed, Failed };
+struct OutcomeRow {
+    Outcome eOutcome;
+    int iExitCode;
+    const wchar_t* sText;
+};
+inline constexpr OutcomeRow kOutcomes[] = {
+    {Outcome::Done, 0, L"al día"},
+    {Outcome::SetupNeeded, 10, L"la versión del sistema difiere: hay que ejecutar la instalación"},
+    {Outcome::ComponentFailed, 11, L"falló la actualización de los componentes"},
+    {Outcome::ServerFailed, 12, L"falló el servidor de aplicaciones"},
+    {Outcome::Failed, 13, L"falló el arranque"},
+};
+
+inline constexpr const wchar_t* kQuietSwitch = L"/ESDES";
+
 struct Switches {
     std::wstring sNomSrvApl; // upper case, as the working copy holds it
     bool bDebug = false;
+    bool bQuiet = false;
 };
 
 // The switches in the upper-cased working copy of the command line:
 // "NOMSRVAPL=" anywhere, its value up to the next space; "/ESDBG" only in the
-// text after "NOMSRVAPL=" when that switch is present.
+// text after "NOMSRVAPL=" when that switch is present; "/ESDES" anywhere.
 Switches ReadSwitches(const std::wstring& sWorkingCopy);
 
 // The arguments of a process command line: the text after the program name
@@ -97,6 +121,22 @@ bool IsNotAFileName(const std::wstring& sComp);
 #include <windows.h>
 
 namespace KV_ZudIviMain {
+
+// "\\<server>\Morvane_Client\": the share of gsNomSrvApl, or, when no
+// server is named, of this machine, where the version component is created
+// then (unless its registration names another machine).
+std::wstring ServerShare();
+
+// The unattended run's end: its line in the day's log (the outcome's code
+// and words, then sDetail), whatever "/ESDBG" says; the exit code. A log
+// that can't be written does not change the code.
+int EndUnattended(Outcome eOutcome, const std::wstring& sDetail);
+
+// The settings reads and writes of the run: as ReadIniKey and WriteIniKey,
+// except that an unattended run gets their failure raised instead of shown.
+std::wstring ReadSetting(const std::wstring& sIniFile, const std::wstring& sKey);
+void WriteSetting(const std::wstring& sIniFile, const std::wstring& sKey,
+                  const std::wstring& sValue);
 
 // Raises KV_Error 5 when a component name can't be copied in: it leads out
 // of the application folder or is no file name (see above).

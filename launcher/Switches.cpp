@@ -7,6 +7,7 @@ namespace KV_ZudIviMain {
 Switches ReadSwitches(const std::wstring& sWorkingCopy) {
     static const std::wstring kServer = L"NOMSRVAPL=";
     Switches result;
+    result.bQuiet = sWorkingCopy.find(kQuietSwitch) != std::wstring::npos;
     std::wstring sRest = sWorkingCopy;
     const std::size_t at = sRest.find(kServer);
     if (at != std::wstring::npos) {

@@ -1,8 +1,8 @@
 #include "KV_ZudIviParts.h"
 
-#include "IniFunctions.h"
 #include "KV_Api.h"
 #include "KV_DlgEsp.h"
+#include "KV_Error.h"
 #include "KV_Log.h"
 #include "KV_Reg.h"
 
@@ -17,11 +17,15 @@ void Log(const std::wstring& sText) {
 }
 
 // Copies one component under a wait dialog of its own, painted before the
-// copy blocks the thread.
+// copy blocks the thread; unattended, with no window at all.
 void CopyUnderWaitDialog(const std::wstring& sComp) {
     // A name that can't be copied in is refused before a wait dialog tells
     // of a copy that will never be tried.
     CheckComponentName(sComp);
+    if (gbQuiet) {
+        CopyComp(sComp);
+        return;
+    }
     KV_DlgEsp dialog;
     dialog.SetMsg(kCopyCaption, kCopying + sComp);
     dialog.Show();
@@ -29,9 +33,19 @@ void CopyUnderWaitDialog(const std::wstring& sComp) {
     CopyComp(sComp);
 }
 
+// Unattended, the run waits for the tool: its end is the end of the update
+// that a scheduled task or a deployment tool waits for.
 void StartRefreshTool() {
     const std::wstring sTool = KV_Api::ExeFolder() + L'\\' + kRefreshTool;
-    KV_Api::StartProgram(sTool, L'"' + sTool + L'"', SW_SHOWNORMAL);
+    const std::wstring sCommand = L'"' + sTool + L'"';
+    if (!gbQuiet) {
+        KV_Api::StartProgram(sTool, sCommand, SW_SHOWNORMAL);
+        return;
+    }
+    std::wstring sFailure;
+    if (!RunAndWait(sCommand, SW_SHOWNORMAL, sFailure, kRefreshLimitMs)) {
+        throw KV_Error(static_cast<std::int32_t>(E_FAIL), kRefreshTool + (L": " + sFailure));
+    }
 }
 
 bool Pass(const std::wstring& sLstVrs) {
@@ -43,11 +57,11 @@ bool Pass(const std::wstring& sLstVrs) {
 
     std::wstring sRemaining;
     if (gbIniExists) {
-        sRemaining = ReadIniKey(gsIniFile, kSection, kLstComp, L"");
+        sRemaining = ReadSetting(gsIniFile, kLstComp);
     } else {
         reg.SetValueKey(kLstComp);
         sRemaining = reg.Value().ToText();
-        WriteIniKey(gsIniFile, kSection, kLstComp, sRemaining);
+        WriteSetting(gsIniFile, kLstComp, sRemaining);
     }
     Log(L"--");
 
@@ -60,11 +74,11 @@ bool Pass(const std::wstring& sLstVrs) {
         }
         std::wstring sVrsLoc;
         if (gbVrsIniExists) {
-            sVrsLoc = ReadIniKey(gsVrsIniFile, kSection, sComp, L"");
+            sVrsLoc = ReadSetting(gsVrsIniFile, sComp);
         } else {
             reg.SetValueKey(sComp);
             sVrsLoc = reg.Value().ToText();
-            WriteIniKey(gsVrsIniFile, kSection, sComp, sVrsLoc);
+            WriteSetting(gsVrsIniFile, sComp, sVrsLoc);
         }
         const std::wstring sVrsSrv = GetVrs(sLstVrs, sComp);
         if (gbDebug) {
@@ -74,7 +88,8 @@ bool Pass(const std::wstring& sLstVrs) {
             continue;
         }
         bNothingDiffered = false;
-        if (bAsk) {
+        // Unattended, every changed component is copied, as a Yes would.
+        if (bAsk && !gbQuiet) {
             if (KV_Api::ShowMessage(kAskCopy, kCopyTitle,
                                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) != IDYES) {
                 return false;
@@ -95,6 +110,9 @@ bool VrfComps(const std::wstring& sLstVrs) {
     try {
         return Pass(sLstVrs);
     } catch (...) {
+        if (gbQuiet) {
+            throw; // the run's outcome, with no window
+        }
         // The wait dialog, if one was up, is gone by now.
         KV_Api::ShowMessage(KV_Api::CurrentErrorDescription(), kPassTitle, MB_OK);
         return false;

@@ -3,6 +3,5 @@
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    KV_ZudIviMain::Main();
-    return 0;
+    return KV_ZudIviMain::Main();
 }

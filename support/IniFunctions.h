@@ -1,6 +1,7 @@
 #pragma once
 // Reading and writing one key of a profile (INI) file. Neither routine lets an
-// error reach its caller: a failure is shown and a fallback returned. The file
+// error reach its caller: a failure is shown and a fallback returned. Their
+// "OrRaise" forms, for a caller that may show nothing, raise it instead. The file
 // is reached by its exact ANSI path or its short form (KV_Api::AnsiPath);
 // section, key and texts must be exact in the ANSI code page.
 
@@ -18,3 +19,8 @@ std::wstring ReadIniKey(const std::wstring& sIniFile, const std::wstring& sSecti
 // 1 when the platform reports success, 0 otherwise.
 std::int16_t WriteIniKey(const std::wstring& sIniFile, const std::wstring& sSection,
                          const std::wstring& sKey, const std::wstring& sValue);
+
+std::wstring ReadIniKeyOrRaise(const std::wstring& sIniFile, const std::wstring& sSection,
+                               const std::wstring& sKey, const KV_Variant& vDefault = KV_Variant());
+std::int16_t WriteIniKeyOrRaise(const std::wstring& sIniFile, const std::wstring& sSection,
+                                const std::wstring& sKey, const std::wstring& sValue);

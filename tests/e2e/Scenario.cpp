@@ -76,6 +76,8 @@ std::shared_ptr<void> Until(std::function<void()> fnUndo) {
     return std::shared_ptr<void>(nullptr, [fnUndo](void*) { fnUndo(); });
 }
 
+const std::wstring kHost = L"%HOST%";
+
 // The case's files in %TEMP%\kv-e2e\<name>, the bench's records beside them;
 // Wine maps \\server\share to $WINEPREFIX/dosdevices/unc/server/share.
 struct Folders {
@@ -90,6 +92,9 @@ struct Folders {
             return sPath.empty() ? app : (app / sPath).lexically_normal();
         }
         std::wstring rest = sPath.substr(2);
+        if (rest.starts_with(kHost)) {
+            rest.replace(0, kHost.size(), KV_Api::ComputerName());
+        }
         CharLowerBuffW(rest.data(), static_cast<DWORD>(rest.find(L'\\')));
         return unc / rest;
     }
@@ -309,6 +314,25 @@ void Check(const Case& scenario) {
         EXPECT_TRUE(run.bJournaled) << "the wait-dialog journal could not hook the launcher";
         EXPECT_TRUE(run.bEnded) << "the launcher was still running at the time limit";
         EXPECT_EQ(run.stillRunning, std::vector<std::wstring>{}) << "programs it started";
+        if (scenario.exitCode) {
+            EXPECT_EQ(run.dwExitCode, *scenario.exitCode) << "the exit code";
+            // The version component's server, which COM started, may outlive
+            // it; the programs it started itself may not.
+            auto running = run.runningAtEnd;
+            std::erase_if(running, [](const std::wstring& sPath) {
+                return sPath.ends_with(L"\\KV_VrfVrsServer.exe");
+            });
+            EXPECT_EQ(running, std::vector<std::wstring>{}) << "running as it ended";
+        }
+    }
+    // The record of windows created sees a box of the launcher's as it sees any.
+    const auto windows = at.Record(L"windows.txt");
+    if (scenario.exitCode) {
+        EXPECT_EQ(windows, std::vector<std::wstring>{}) << "windows created";
+    } else if (!scenario.boxes.empty()) {
+        EXPECT_TRUE(std::ranges::any_of(
+            windows, [](const std::wstring& sLine) { return sLine.starts_with(L"#32770\t"); }))
+            << "a box, among the windows created: " << testing::PrintToString(windows);
     }
     held.clear();
 
@@ -377,7 +401,11 @@ void Check(const Case& scenario) {
     std::swprintf(sLog, 32, L"ZUDIVI%04u%02u%02u.log", today.wYear, today.wMonth, today.wDay);
     const fs::path log = at.app / sLog;
     EXPECT_EQ(fs::exists(log), !scenario.log.empty()) << "the day's log";
-    ExpectLog(KV_Bench::ReadBytes(log.wstring()), scenario.log);
+    std::vector<std::wstring> logged;
+    for (const std::wstring& sText : scenario.log) {
+        logged.push_back(KV_Bench::FromUtf8(expand(sText)));
+    }
+    ExpectLog(KV_Bench::ReadBytes(log.wstring()), logged);
     auto now = Snapshot(at);
     now.erase(Utf8(log.wstring()));
     std::vector<std::string> differ;

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -19,7 +20,8 @@ inline const std::string kFolder = "<folder>";
 inline const std::string kGone = "<gone>"; // nothing at that path
 
 // A path below the application folder ("..\\" climbs out of it), or on a
-// server share ("\\\\SRVAPL\\Morvane_Client\\Fix\\A.dll").
+// server share ("\\\\SRVAPL\\Morvane_Client\\Fix\\A.dll"; "\\\\%HOST%\\..." on
+// this machine's).
 struct File {
     std::wstring sPath;
     std::string bytes;
@@ -78,7 +80,10 @@ struct Case {
     std::vector<std::wstring> started; // "path: command line" of each program, sorted
     std::vector<File> after;           // what changed: every other file stays as it was
     std::vector<std::wstring> log;     // the texts of the day's log; none: no log
-    std::vector<std::wstring> seen;    // what the setup saw on screen while it ran
+    // Set: the run is unattended. It ends with this code, every program it
+    // started itself has ended before it, and it creates no window at all.
+    std::optional<DWORD> exitCode;
+    std::vector<std::wstring> seen; // what the setup saw on screen while it ran
     // Not empty: the launcher runs once more, its server answering this list
     // ("!text" as above). Boxes, waits and programs go on across both runs;
     // `after` is what both leave.

@@ -144,6 +144,23 @@ Case FolderOutsideTheCodePage() {
 const std::wstring kSetupPath = L"\\\\SRVAPL\\Morvane_Client\\Setup.exe";
 const std::wstring kSeenWait = L"Instalación\tEspere a que termine el proceso de instalación";
 
+// An unattended run's line in the day's log.
+std::wstring Unattended(int iCode, const std::wstring& sText) {
+    return L"/ESDES " + std::to_wstring(iCode) + L": " + sText;
+}
+const std::wstring kComponentFailed = L"falló la actualización de los componentes. ";
+
+// An unattended run whose server fails (in process: with sReason as its
+// description) or hangs: the server's code, and the reason in the log.
+Case UnattendedServerFails(const char* name, Fault fault, const std::wstring& sReason) {
+    return {.name = name,
+            .sArguments = L"/ESDES",
+            .sServer = fault == Fault::InProcess ? L"!" + sReason : L"VrsSis:1.2,",
+            .faults = {{fault, L""}},
+            .log = {Unattended(12, L"falló el servidor de aplicaciones. " + sReason)},
+            .exitCode = 12};
+}
+
 // Launchers started together on one installation each update it as if alone:
 // each copies the three 5 MB components and starts the refresh tool and the
 // client, and the folder ends with the server's files and nothing else.
@@ -413,6 +430,57 @@ const Case kCases[] = {
      .faults = {{Fault::ServerSlow, L""}},
      .waits = {L"Conexión: Conectando con el servidor de aplicaciones de este equipo..."},
      .started = {kClient}},
+
+    // --- Unattended: no window on any road, the outcome in the exit code and
+    // one line of the log; never the client, never the setup ------------------
+    // The refresh tool runs for 1.5 s and the run ends after it.
+    {.name = "UnattendedCopiesEveryChangedComponentAndWaitsForTheRefreshTool",
+     .sArguments = L"/esdes",
+     .files =
+         Installed(L"A.dll=1,B.dll=1,C.dll=1", {Fix(L"A.dll", "nuevo A"),
+                                                Fix(L"C.dll", "nuevo C"),
+                                                {L"A.dll", "viejo"},
+                                                {L"KV_DirAzevUvevIzi.exe.bench", "sleep=1500"}}),
+     .sServer = L"VrsSis:1.2,A.dll:2,B.dll:1,C.dll:2,",
+     .started = {kRefresh},
+     .after = {{L"A.dll", "nuevo A"}, {L"C.dll", "nuevo C"}},
+     .log = {Unattended(0, L"al día")},
+     .exitCode = 0},
+    {.name = "UnattendedLeavesADifferentSystemVersionToTheSetup",
+     .sArguments = L"NomSrvApl=srvapl /ESDES /ESDBG",
+     .files = SetupOn(L"SRVAPL", "sleep=0 exit=0"),
+     .sServer = L"VrsSis:1.3,",
+     .log = {Unattended(10, L"la versión del sistema difiere: hay que ejecutar la instalación")},
+     .exitCode = 10},
+    // B.dll is missing from the share: A.dll is copied, B.dll and C.dll stay
+    // whole, and neither the shell nor the launcher shows why.
+    {.name = "UnattendedCopyThatFailsKeepsTheInstalledFiles",
+     .sArguments = L"/ESDES",
+     .files = Installed(L"A.dll=1,B.dll=1,C.dll=1", {Fix(L"A.dll", kNew),
+                                                     Fix(L"C.dll", kNew),
+                                                     {L"A.dll", "viejo"},
+                                                     {L"B.dll", "viejo"},
+                                                     {L"C.dll", "viejo"}}),
+     .sServer = L"VrsSis:1.2,A.dll:2,B.dll:2,C.dll:2,",
+     .after = {{L"A.dll", kNew}},
+     .log = {Unattended(11, kComponentFailed + L"No se pudo copiar el componente \"B.dll\" de "
+                                               L"\"\\\\SRVAPL\\Morvane_Client\\Fix\\B.dll\" a "
+                                               L"\"%APP%\\B.dll\".")},
+     .exitCode = 11},
+    UnattendedServerFails("UnattendedServerThatFailsIsItsOwnCode", Fault::InProcess,
+                          L"No se pudo conectar con la base de datos de versiones."),
+    UnattendedServerFails("UnattendedServerThatHangsEndsAtTheLimitWithNoWindow", Fault::ServerHangs,
+                          L"El servidor de aplicaciones SRVAPL no respondió en 20 segundos."),
+    // No server named: the version component, the share and the setup are
+    // this machine's.
+    {.name = "NoServerNamedCopiesFromThisMachinesShare",
+     .files = Installed(
+         L"A.dll=1", {Settings(L"A.dll", L""), {L"\\\\%HOST%\\Morvane_Client\\Fix\\A.dll", kNew}}),
+     .sServer = L"VrsSis:1.2,A.dll:2,",
+     .boxes = {kCopyYes},
+     .waits = {kCopying + L"A.dll"},
+     .started = {kRefresh, kClient},
+     .after = {{L"A.dll", kNew}}},
 
     // --- Many users on one folder ----------------------------------------------
     EightTogether(),

@@ -18,6 +18,7 @@ void FuzzText(const std::wstring& commandLine) {
         FUZZ_CHECK(workingCopy.find(switches.sNomSrvApl) != npos);
         FUZZ_CHECK(switches.sNomSrvApl.empty() || workingCopy.find(L"NOMSRVAPL=") != npos);
         FUZZ_CHECK(!switches.bDebug || workingCopy.find(L"/ESDBG") != npos);
+        FUZZ_CHECK(switches.bQuiet == (workingCopy.find(L"/ESDES") != npos));
     }
 
     // The command line is the program (quoted or not), then blanks, then the

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <sstream>
 #include <tuple>
 
@@ -28,6 +30,36 @@ TEST(ReadSwitches, ServerAndDebugOfTheUpperCasedCommandLine) {
         SCOPED_TRACE(testing::PrintToString(workingCopy));
         EXPECT_EQ(ReadSwitches(workingCopy).sNomSrvApl, server);
         EXPECT_EQ(ReadSwitches(workingCopy).bDebug ? L"debug" : L"", std::wstring(debug));
+    }
+}
+
+// "/ESDES" (unattended) counts anywhere, before "NOMSRVAPL=" too, and
+// leaves the server's name and "/ESDBG" as they were.
+TEST(ReadSwitches, UnattendedAnywhere) {
+    for (const auto& [workingCopy, server, debug] :
+         {Row3{L"/ESDES NOMSRVAPL=SRV1 /ESDBG", L"SRV1", L"debug"},
+          Row3{L"NOMSRVAPL=SRV1 /ESDES", L"SRV1", L""}, Row3{L"/ESDBG/ESDES", L"", L"debug"}}) {
+        SCOPED_TRACE(testing::PrintToString(workingCopy));
+        const Switches switches = ReadSwitches(workingCopy);
+        EXPECT_TRUE(switches.bQuiet);
+        EXPECT_EQ(switches.sNomSrvApl, server);
+        EXPECT_EQ(switches.bDebug ? L"debug" : L"", std::wstring(debug));
+    }
+    EXPECT_FALSE(ReadSwitches(L"NOMSRVAPL=SRV1 /ESDBG /ESDE").bQuiet);
+}
+
+// A task tells the outcomes apart by the exit code alone: one row each, no
+// code twice, and only "done" is 0.
+TEST(Outcomes, EachHasACodeOfItsOwn) {
+    std::set<int> codes;
+    for (const Outcome eOutcome : {Outcome::Done, Outcome::SetupNeeded, Outcome::ComponentFailed,
+                                   Outcome::ServerFailed, Outcome::Failed}) {
+        SCOPED_TRACE(static_cast<int>(eOutcome));
+        EXPECT_EQ(std::ranges::count(kOutcomes, eOutcome, &OutcomeRow::eOutcome), 1);
+    }
+    for (const OutcomeRow& row : kOutcomes) {
+        EXPECT_TRUE(codes.insert(row.iExitCode).second) << row.iExitCode;
+        EXPECT_EQ(row.iExitCode == 0, row.eOutcome == Outcome::Done) << row.iExitCode;
     }
 }
 

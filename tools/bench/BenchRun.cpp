@@ -205,6 +205,28 @@ void Start(Started& run, const std::wstring& sExe, const std::wstring& sArgument
 
 // Waits for what the ended program started, up to the limit, and names what
 // is still running then.
+// The programs of the job that are running, by their full paths.
+std::vector<std::wstring> RunningIn(HANDLE job) {
+    struct {
+        JOBOBJECT_BASIC_PROCESS_ID_LIST list;
+        ULONG_PTR more[63];
+    } ids{};
+    ids.list.NumberOfAssignedProcesses = 64;
+    QueryInformationJobObject(job, JobObjectBasicProcessIdList, &ids, sizeof(ids), nullptr);
+    std::vector<std::wstring> running;
+    for (DWORD i = 0; i < ids.list.NumberOfProcessIdsInList; ++i) {
+        const KV_Api::UniqueHandle p(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                                 static_cast<DWORD>(ids.list.ProcessIdList[i])));
+        wchar_t name[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (p) {
+            QueryFullProcessImageNameW(p.Get(), 0, name, &size);
+        }
+        running.push_back(name);
+    }
+    return running;
+}
+
 void WaitForStarted(Started& run, DWORD dwStart, DWORD dwLimitMs) {
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
     while (QueryInformationJobObject(run.job.Get(), JobObjectBasicAccountingInformation,
@@ -213,24 +235,7 @@ void WaitForStarted(Started& run, DWORD dwStart, DWORD dwLimitMs) {
         Sleep(20);
     }
     if (accounting.ActiveProcesses > 0) {
-        struct {
-            JOBOBJECT_BASIC_PROCESS_ID_LIST list;
-            ULONG_PTR more[63];
-        } ids{};
-        ids.list.NumberOfAssignedProcesses = 64;
-        QueryInformationJobObject(run.job.Get(), JobObjectBasicProcessIdList, &ids, sizeof(ids),
-                                  nullptr);
-        for (DWORD i = 0; i < ids.list.NumberOfProcessIdsInList; ++i) {
-            const KV_Api::UniqueHandle p(
-                OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                            static_cast<DWORD>(ids.list.ProcessIdList[i])));
-            wchar_t name[MAX_PATH] = {};
-            DWORD size = MAX_PATH;
-            if (p) {
-                QueryFullProcessImageNameW(p.Get(), 0, name, &size);
-            }
-            run.result.stillRunning.push_back(name);
-        }
+        run.result.stillRunning = RunningIn(run.job.Get());
     }
 }
 
@@ -263,6 +268,8 @@ std::vector<RunResult> RunTogether(const std::wstring& sExe, const std::wstring&
             }
             if (WaitForSingleObject(run.process.Get(), 0) != WAIT_TIMEOUT) {
                 run.result.bEnded = true;
+                GetExitCodeProcess(run.process.Get(), &run.result.dwExitCode);
+                run.result.runningAtEnd = RunningIn(run.job.Get());
                 WaitForStarted(run, dwStart, dwLimitMs);
                 --left;
                 continue;

@@ -36,6 +36,8 @@ DialogSeen AnswerNextDialog(DWORD dwProcessId, int iButton, DWORD dwLimitMs = 10
 struct RunResult {
     bool bEnded = false;                    // false: still running at the time limit, then killed
     bool bJournaled = false;                // the wait-dialog journal was hooked into it
+    DWORD dwExitCode = STILL_ACTIVE;        // once ended
+    std::vector<std::wstring> runningAtEnd; // the programs it started, running as it ended
     std::vector<std::wstring> stillRunning; // the programs it started that had not ended
 };
 

@@ -8,6 +8,8 @@
 // A file %KV_BENCH_DIR%\vanish.txt naming a folder (UTF-8) makes the first
 // copy's dialog destroyed take that folder away (renamed to "<folder>.gone"): a
 // share that disappears at a known point between two copies.
+// Every top-level window the thread creates, of any kind, is written down as
+// it is created, in %KV_BENCH_DIR%\windows.txt: <class> TAB <title>.
 
 #include "BenchFiles.h"
 #include "BenchRun.h"
@@ -70,11 +72,34 @@ void Record(HWND hwnd) {
     }
 }
 
+// A window that can be seen some day: neither a child nor message-only.
+void RecordCreated(HWND hwnd, const CREATESTRUCTW& create) {
+    const std::wstring folder = KV_Bench::EnvironmentValue(L"KV_BENCH_DIR");
+    // A message-only window's parent is not the desktop, even where its
+    // creation named HWND_MESSAGE.
+    if (folder.empty() || (create.style & WS_CHILD) != 0 ||
+        GetAncestor(hwnd, GA_PARENT) != GetDesktopWindow()) {
+        return;
+    }
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    const wchar_t* title =
+        create.lpszName != nullptr && !IS_INTRESOURCE(create.lpszName) ? create.lpszName : L"";
+    KV_Bench::AppendUtf8Line(folder + L"\\windows.txt", std::wstring(name) + L"\t" + title);
+}
+
 } // namespace
 
 extern "C" LRESULT CALLBACK WaitJournalCbt(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_DESTROYWND) {
         Record(reinterpret_cast<HWND>(wParam));
+    } else if (code == HCBT_CREATEWND) {
+        try {
+            RecordCreated(reinterpret_cast<HWND>(wParam),
+                          *reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs);
+        } catch (...) {
+            // Nothing may escape into the launcher's CreateWindow.
+        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
