@@ -163,13 +163,12 @@ Case FirstRunStoppedEarly(const char* name, const std::wstring& sServer, const B
 
 // Launchers started together on one installation each update it as if alone:
 // each copies the three 5 MB components and starts the refresh tool and the
-// client, and the folder ends with the server's files and nothing else.
+// client, and the folder ends with the server's files and nothing else. The
+// version component is served out of process, as across the network.
 Case Together(const char* name, int iLaunchers) {
     Case row{.name = name,
              .files = Installed(L"A.dll=1,B.dll=1,C.dll=1"),
              .sServer = L"VrsSis:1.2,A.dll:2,B.dll:2,C.dll:2,",
-             // What is told here is the copy: the server in process.
-             .faults = {{Fault::InProcess, L""}},
              .boxes = {kCopyYes},
              .started = {kRefresh, kClient},
              .iTogether = iLaunchers};
@@ -180,6 +179,34 @@ Case Together(const char* name, int iLaunchers) {
         row.after.push_back({sName, std::string(5 << 20, c)});
     }
     return row;
+}
+
+// The second launcher is answered once the first's client runs and holds its
+// components open: they already are the server's files, and nothing fails.
+Case SecondAfterAClientHoldsTheFiles() {
+    Case row = Together("ARunThatWaitedFindsTheFilesInPlaceThoughTheClientHoldsThem", 2);
+    row.files.push_back({L"Morvane.exe.bench", "sleep=20000 exit=0 look=0 refresh=0 hold=1"});
+    row.bLaterAfterAClient = true;
+    return row;
+}
+
+// One launcher's shell shows an error window over the copy of A.dll, left
+// standing until a client has started: the other updates both components
+// and starts its client meanwhile, then the first goes on and finds both in
+// place.
+Case ShellWindowLeftOpen() {
+    return {.name = "AShellWindowLeftOpenInOneRunHoldsUpNoOtherRun",
+            .files = Installed(L"A.dll=1,B.dll=1", {Fix(L"A.dll", "nuevo A"),
+                                                    Fix(L"B.dll", "nuevo B"),
+                                                    {L"A.dll", "viejo"},
+                                                    {L"B.dll", "viejo"}}),
+            .sServer = L"VrsSis:1.2,A.dll:2,B.dll:2,",
+            .faults = {{Fault::ShellWindow, L"A.dll"}},
+            .boxes = {kCopyYes},
+            .waits = {kCopying + L"A.dll", kCopying + L"B.dll"},
+            .started = {kRefresh, kClient},
+            .after = {{L"A.dll", "nuevo A"}, {L"B.dll", "nuevo B"}},
+            .iTogether = 2};
 }
 
 const Case kCases[] = {
@@ -413,6 +440,18 @@ const Case kCases[] = {
     Together("TwoLaunchersTogetherASecondTime", 2),
     Together("TwoLaunchersTogetherAThirdTime", 2),
     Together("EightLaunchersTogetherEachUpdateAsIfAlone", 8),
+    SecondAfterAClientHoldsTheFiles(),
+    ShellWindowLeftOpen(),
+    // A fresh installation, every component current: the first run writes the
+    // settings file, slowly, and the others read it whole once it is in place.
+    {.name = "EightFirstRunsAtOnceAgreeOnTheSettings",
+     .files = {kNoSettings, Versions(L"A.dll=1\r\n")},
+     .registry = Registry(L"A.dll"),
+     .sServer = L"VrsSis:1.2,A.dll:1,",
+     .faults = {{Fault::SlowWrites, L""}},
+     .started = {kClient},
+     .after = {Settings(L"A.dll")},
+     .iTogether = 8},
 };
 
 class Launcher : public testing::TestWithParam<Case> {};

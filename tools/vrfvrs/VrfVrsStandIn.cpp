@@ -39,8 +39,24 @@ constexpr GUID kLibId = {
 constexpr HRESULT kFailure = static_cast<HRESULT>(0x800A0100); // a component-defined error
 
 HMODULE g_module = nullptr; // the DLL; null in the local server
-LONG g_objects = 0;
-DWORD g_serverThread = 0; // the local server's thread, told when the last object goes
+LONG g_objects = 0;         // the DLL's
+DWORD g_serverThread = 0;   // the local server's thread, told when its last reference goes
+LONG g_stopping = 0;        // the local server is ending: it makes no more objects
+
+// The local server's life, counted as the platform documents for one: each
+// object and each lock holds the process; when the count falls to zero, the
+// server refuses new objects and ends.
+void HoldServer() {
+    if (g_serverThread != 0) {
+        CoAddRefServerProcess();
+    }
+}
+void ReleaseServer() {
+    if (g_serverThread != 0 && CoReleaseServerProcess() == 0) {
+        InterlockedExchange(&g_stopping, 1);
+        PostThreadMessageW(g_serverThread, WM_QUIT, 0, 0);
+    }
+}
 
 std::wstring BenchFolder() {
     std::wstring sFolder = KV_Bench::EnvironmentValue(L"KV_BENCH_DIR");
@@ -85,11 +101,13 @@ void SetError(const std::wstring& sDescription) {
 
 class VrfSis final : public KV_VrfVrs::IKVAD_DMVrfSis, public ISupportErrorInfo {
 public:
-    VrfSis() { InterlockedIncrement(&g_objects); }
+    VrfSis() {
+        InterlockedIncrement(&g_objects);
+        HoldServer();
+    }
     virtual ~VrfSis() {
-        if (InterlockedDecrement(&g_objects) == 0 && g_serverThread != 0) {
-            PostThreadMessageW(g_serverThread, WM_QUIT, 0, 0);
-        }
+        InterlockedDecrement(&g_objects);
+        ReleaseServer();
     }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
@@ -186,6 +204,10 @@ public:
         if (outer != nullptr) {
             return CLASS_E_NOAGGREGATION;
         }
+        if (g_stopping != 0) {
+            *ppv = nullptr;
+            return CO_E_SERVER_STOPPING;
+        }
         auto* object = new (std::nothrow) VrfSis();
         if (object == nullptr) {
             return E_OUTOFMEMORY;
@@ -194,7 +216,14 @@ public:
         object->Release();
         return hr;
     }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL bLock) override {
+        if (bLock) {
+            HoldServer();
+        } else {
+            ReleaseServer();
+        }
+        return S_OK;
+    }
 };
 
 Factory g_factory;
@@ -276,7 +305,9 @@ HRESULT STDAPICALLTYPE DllUnregisterServer() {
 #else
 
 // Registers or unregisters itself, or, started by an activation, offers its
-// class until its last object is released or its client's process is gone.
+// class until the last object or lock is released: registered suspended and
+// resumed once registered, as a server with several classes must, so that
+// no activation reaches a server that is not ready.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR sCommand, int) {
     const std::wstring sSwitches = sCommand;
     if (sSwitches.find(L"/RegServer") != std::wstring::npos) {
@@ -291,29 +322,24 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR sCommand, int) {
     const KV_Api::ComApartment apartment;
     g_serverThread = GetCurrentThreadId();
     DWORD dwCookie = 0;
-    if (FAILED(CoRegisterClassObject(kClsid, &g_factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
-                                     &dwCookie))) {
+    if (FAILED(CoRegisterClassObject(kClsid, &g_factory, CLSCTX_LOCAL_SERVER,
+                                     REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED, &dwCookie)) ||
+        FAILED(CoResumeClassObjects())) {
         return 1;
     }
-    const KV_Api::UniqueHandle client = StartingProcess();
-    HANDLE waits[] = {client.Get()};
-    for (;;) {
-        const DWORD woken =
-            MsgWaitForMultipleObjects(client ? 1 : 0, waits, FALSE, INFINITE, QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0 && client) {
-            break;
-        }
-        MSG msg;
-        bool bQuit = false;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            bQuit = bQuit || msg.message == WM_QUIT;
-            DispatchMessageW(&msg);
-        }
-        if (bQuit) {
-            break;
-        }
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&msg);
     }
     CoRevokeClassObject(dwCookie);
+    // A client that reached the class before the revocation still gets its
+    // answer, CO_E_SERVER_STOPPING, rather than a server that is gone.
+    for (const DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < 500;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        }
+    }
     return 0;
 }
 
