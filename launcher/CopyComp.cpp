@@ -27,6 +27,16 @@ bool IsFolder(const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& data) {
     return data && (data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Whether the target already is a copy of the source as the shell makes it:
+// a file of the same size and last write time, which the copy keeps.
+bool CopiedAlready(const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& source,
+                   const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& target) {
+    return source && target && !IsFolder(source) && !IsFolder(target) &&
+           source->nFileSizeHigh == target->nFileSizeHigh &&
+           source->nFileSizeLow == target->nFileSizeLow &&
+           CompareFileTime(&source->ftLastWriteTime, &target->ftLastWriteTime) == 0;
+}
+
 // A staging folder that no live run holds: what a run that died left. The
 // copy in it, under the target's own name, and then the folder go; what
 // can't be removed stays, and is never read.
@@ -239,29 +249,52 @@ bool CopyWhole(const std::wstring& sFrom, const std::wstring& sTo, const std::ws
     // The shell would take a wildcard as a pattern, copy a folder in as a
     // folder, and copy into a folder that stands at the target; it calls
     // each of these a success.
-    if (sFrom.find_first_of(L"*?") != std::wstring::npos || IsFolder(Attributes(sFrom)) ||
-        IsFolder(Attributes(sTo)) || !MakeFolders(sTo, sFolder, dwError)) {
+    const auto source = Attributes(sFrom);
+    const auto target = Attributes(sTo);
+    if (sFrom.find_first_of(L"*?") != std::wstring::npos || IsFolder(source) || IsFolder(target)) {
+        return false;
+    }
+    // Put in place by a run before this one: nothing to copy.
+    if (CopiedAlready(source, target)) {
+        return true;
+    }
+    if (!MakeFolders(sTo, sFolder, dwError)) {
         return false;
     }
     // The run's own staging folder, held open without delete sharing until
-    // the replace: a sweep tells it from a dead run's by that alone.
-    const std::wstring sStageFolder = sTo + kStagingMark + L',' + RunMark() + L".tmp";
-    if (!CreateDirectoryW(sStageFolder.c_str(), nullptr)) {
-        dwError = GetLastError();
+    // the replace: a sweep tells it from a dead run's by that alone. Another
+    // run's sweep can take it for a dead run's between its making and the
+    // hold: then another name is tried.
+    std::wstring sStageFolder;
+    KV_Api::UniqueHandle hold;
+    for (int iTry = 0; !hold && iTry < 5; ++iTry) {
+        sStageFolder =
+            sTo + kStagingMark + L',' + RunMark() + L',' + std::to_wstring(iTry) + L".tmp";
+        if (!CreateDirectoryW(sStageFolder.c_str(), nullptr)) {
+            dwError = GetLastError();
+            if (dwError != ERROR_ALREADY_EXISTS) {
+                return false;
+            }
+            continue;
+        }
+        hold.Reset(CreateFileW(sStageFolder.c_str(), FILE_LIST_DIRECTORY,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!hold) {
+            dwError = GetLastError();
+            RemoveDirectoryW(sStageFolder.c_str());
+        }
+    }
+    if (!hold) {
         return false;
     }
-    KV_Api::UniqueHandle hold(CreateFileW(sStageFolder.c_str(), FILE_LIST_DIRECTORY,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    dwError = 0;
     const std::wstring sStage = sStageFolder + sTo.substr(sTo.find_last_of(L'\\'));
     bool bPlaced = false;
     // The shell's copy, which may stand in a window of its own for as long as
     // its user leaves it, is made before the lock.
-    if (!hold) {
-        dwError = GetLastError();
-    } else if (KV_Api::ShellFileCopy(sFrom, sStage)) {
+    if (KV_Api::ShellFileCopy(sFrom, sStage)) {
         // A copy broken off midway can still be reported as made.
-        const auto source = Attributes(sFrom);
         const auto stage = Attributes(sStage);
         if (source && stage && !IsFolder(stage) && stage->nFileSizeHigh == source->nFileSizeHigh &&
             stage->nFileSizeLow == source->nFileSizeLow) {

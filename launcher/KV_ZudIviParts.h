@@ -105,7 +105,7 @@ namespace KV_ZudIviMain {
 void CheckComponentName(const std::wstring& sComp);
 
 // Every staging name is a copy's target, this mark, then ".tmp": a run's own
-// staging folder ",KV_ZudIvi,<machine>,<process id>,<random>.tmp" holding
+// staging folder ",KV_ZudIvi,<machine>,<process id>,<random>,<try>.tmp" holding
 // the copy under the target's own name, or the staging files of earlier
 // versions, ",KV_ZudIvi.tmp" and ",KV_ZudIvi,<process id>.tmp". A component
 // name never holds a comma.

@@ -182,11 +182,23 @@ Case Together(const char* name, int iLaunchers) {
 }
 
 // The second launcher is answered once the first's client runs and holds its
-// components open: they already are the server's files, and nothing fails.
+// three components open: they already are the server's files, and nothing
+// fails.
 Case SecondAfterAClientHoldsTheFiles() {
-    Case row = Together("ARunThatWaitedFindsTheFilesInPlaceThoughTheClientHoldsThem", 2);
-    row.files.push_back({L"Morvane.exe.bench", "sleep=20000 exit=0 look=0 refresh=0 hold=1"});
-    row.bLaterAfterAClient = true;
+    Case row{.name = "ARunThatWaitedFindsTheFilesInPlaceThoughTheClientHoldsThem",
+             .files =
+                 Installed(L"A.dll=1,B.dll=1,C.dll=1",
+                           {{L"Morvane.exe.bench", "sleep=8000 exit=0 look=0 refresh=0 hold=1"}}),
+             .sServer = L"VrsSis:1.2,A.dll:2,B.dll:2,C.dll:2,",
+             .boxes = {kCopyYes},
+             .started = {kRefresh, kClient},
+             .iTogether = 2,
+             .bLaterAfterAClient = true};
+    for (const wchar_t* sName : {L"A.dll", L"B.dll", L"C.dll"}) {
+        row.files.insert(row.files.end(), {Fix(sName, kNew), {sName, "viejo"}});
+        row.waits.push_back(kCopying + sName);
+        row.after.push_back({sName, kNew});
+    }
     return row;
 }
 
@@ -304,7 +316,7 @@ const Case kCases[] = {
      .registry = Registry(L"A.dll", {{L"A.dll", L"1"}}),
      .sServer = L"VrsSis:1.2,A.dll:2,",
      .faults = {{Fault::Immutable, L""}},
-     .boxes = {kCopyYes, CopyFailed(L"A.dll"), kContinueYes},
+     .boxes = {kCopyYes, CopyFailed(L"A.dll", L" Access denied."), kContinueYes},
      .waits = {kCopying + L"A.dll"},
      .started = {kClient}},
 

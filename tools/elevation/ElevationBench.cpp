@@ -17,6 +17,7 @@
 //                     goes on with the copy, Cancel aborts it
 //   slow-writes.txt   each profile write (WritePrivateProfileStringA) takes
 //                     300 ms longer, as on a slow or busy file server
+//   copies.txt        each copy the shell makes appends its source, a line
 
 #include "BenchFiles.h"
 #include "KV_Api.h"
@@ -44,6 +45,7 @@ FileOperationFn realFileOperation = nullptr;
 bool bRefuse = false;
 bool bDecline = false;
 bool bSlowWrites = false;
+bool bCountCopies = false;
 std::string sWindowedCopy; // "\\<component>", the end of the source that meets the window
 
 template <class To, class From> To Cast(From f) {
@@ -129,7 +131,11 @@ bool ClaimWindow() {
 
 int WINAPI WindowedFileOperation(LPSHFILEOPSTRUCTA operation) {
     const std::string sFrom = operation->pFrom != nullptr ? operation->pFrom : "";
-    if (sFrom.ends_with(sWindowedCopy) && ClaimWindow() &&
+    if (bCountCopies) {
+        KV_Bench::AppendUtf8Line(KV_Bench::EnvironmentValue(L"KV_BENCH_DIR") + L"\\copies.txt",
+                                 KV_Api::FromAnsi(sFrom));
+    }
+    if (!sWindowedCopy.empty() && sFrom.ends_with(sWindowedCopy) && ClaimWindow() &&
         MessageBoxW(nullptr, L"No se puede copiar el archivo: el origen está en uso.",
                     L"Error al copiar el archivo", MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY) {
         operation->fAnyOperationsAborted = TRUE;
@@ -154,7 +160,7 @@ FARPROC WINAPI ReplacingGetProcAddress(HMODULE module, LPCSTR sName) {
     if (bDecline && std::strcmp(sName, "ShellExecuteExW") == 0) {
         return Cast<FARPROC>(&DecliningShellExecuteExW);
     }
-    if (!sWindowedCopy.empty() && std::strcmp(sName, "SHFileOperationA") == 0) {
+    if ((bCountCopies || !sWindowedCopy.empty()) && std::strcmp(sName, "SHFileOperationA") == 0) {
         realFileOperation = Cast<FileOperationFn>(found);
         return Cast<FARPROC>(&WindowedFileOperation);
     }
@@ -218,10 +224,11 @@ bool Prepare() {
     bRefuse = !sOrder.empty();
     bDecline = sOrder.starts_with(L"decline");
     bSlowWrites = KV_Bench::PathExists(sBench + L"\\slow-writes.txt");
+    bCountCopies = KV_Bench::PathExists(sBench + L"\\copies.txt");
     if (!sWindowed.empty()) {
         sWindowedCopy = KV_Api::ToAnsi(L"\\" + sWindowed);
     }
-    if (!bRefuse && !bSlowWrites && sWindowedCopy.empty()) {
+    if (!bRefuse && !bSlowWrites && !bCountCopies && sWindowedCopy.empty()) {
         return false;
     }
     // The patched entries lead here for the rest of the process's life.

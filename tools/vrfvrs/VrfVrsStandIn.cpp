@@ -42,12 +42,14 @@ HMODULE g_module = nullptr; // the DLL; null in the local server
 LONG g_objects = 0;         // the DLL's
 DWORD g_serverThread = 0;   // the local server's thread, told when its last reference goes
 LONG g_stopping = 0;        // the local server is ending: it makes no more objects
+LONG g_made = 0;            // the local server has made an object
 
 // The local server's life, counted as the platform documents for one: each
 // object and each lock holds the process; when the count falls to zero, the
 // server refuses new objects and ends.
 void HoldServer() {
     if (g_serverThread != 0) {
+        InterlockedExchange(&g_made, 1);
         CoAddRefServerProcess();
     }
 }
@@ -304,10 +306,22 @@ HRESULT STDAPICALLTYPE DllUnregisterServer() {
 
 #else
 
+// Serves the calls that come in for that long.
+static void Pump(DWORD dwMs) {
+    MSG msg;
+    for (const DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwMs;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        }
+    }
+}
+
 // Registers or unregisters itself, or, started by an activation, offers its
-// class until the last object or lock is released: registered suspended and
-// resumed once registered, as a server with several classes must, so that
-// no activation reaches a server that is not ready.
+// class until the last object or lock is released. A server of several
+// classes registers them suspended and resumes them together; this one has
+// a single class, and Wine 8 never offers a class registered suspended (its
+// CoResumeClassObjects does nothing), so it registers it ready.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR sCommand, int) {
     const std::wstring sSwitches = sCommand;
     if (sSwitches.find(L"/RegServer") != std::wstring::npos) {
@@ -322,24 +336,40 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR sCommand, int) {
     const KV_Api::ComApartment apartment;
     g_serverThread = GetCurrentThreadId();
     DWORD dwCookie = 0;
-    if (FAILED(CoRegisterClassObject(kClsid, &g_factory, CLSCTX_LOCAL_SERVER,
-                                     REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED, &dwCookie)) ||
-        FAILED(CoResumeClassObjects())) {
+    // Wine starts a server for every client that finds the class not offered,
+    // and fails that client's activation as soon as its server ends. The
+    // class may still be another server's, one that is ending: this one tries
+    // again for a while, serving meanwhile, before it gives up.
+    HRESULT hr = E_FAIL;
+    for (const DWORD dwTried = GetTickCount(); GetTickCount() - dwTried < 5000; Pump(200)) {
+        hr = CoRegisterClassObject(kClsid, &g_factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
+                                   &dwCookie);
+        if (SUCCEEDED(hr)) {
+            break;
+        }
+    }
+    if (FAILED(hr)) {
         return 1;
     }
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        DispatchMessageW(&msg);
+    // A server started by an activation that another server answered gets no
+    // object at all: it ends after a while, as its count never moves.
+    const DWORD dwStart = GetTickCount();
+    MSG msg{};
+    for (bool bQuit = false; !bQuit;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            bQuit = bQuit || msg.message == WM_QUIT;
+            DispatchMessageW(&msg);
+        }
+        if (g_made == 0 && GetTickCount() - dwStart > 10000) {
+            InterlockedExchange(&g_stopping, 1);
+            bQuit = true;
+        }
     }
     CoRevokeClassObject(dwCookie);
     // A client that reached the class before the revocation still gets its
     // answer, CO_E_SERVER_STOPPING, rather than a server that is gone.
-    for (const DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < 500;) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&msg);
-        }
-    }
+    Pump(500);
     return 0;
 }
 
