@@ -1,5 +1,5 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(KV_MINGW_TRIPLE x86_64-w64-mingw32)
-set(KV_WINE_LOADER /usr/lib/wine/wine64)
+set(KV_WINE_ARCH x64)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -51,11 +51,24 @@ class ComponentRegistration : public testing::Environment {
 };
 const auto* const registration = testing::AddGlobalTestEnvironment(new ComponentRegistration);
 
-constexpr const wchar_t* kSettingsKey = L"Software\\Brenvask\\Morvane Pro";
+// The first run's settings where the client's installer of this build writes
+// them on 64-bit Windows, as the 64-bit view names the key: a 32-bit
+// installer's writes land in WOW6432Node. The other key is where an installer
+// of the other build would write. Named in full on every call, in the 64-bit
+// view: a key opened below another handle would be redirected again in a
+// 32-bit process.
+constexpr const wchar_t* kSettingsKeys[] = {L"Software\\WOW6432Node\\Brenvask\\Morvane Pro",
+                                            L"Software\\Brenvask\\Morvane Pro"};
 
-void SetRegistry(const std::wstring& sName, DWORD dwType, const void* data, std::size_t size) {
-    EXPECT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kSettingsKey, sName.c_str(), dwType, data,
-                              static_cast<DWORD>(size)),
+void SetRegistry(const std::wstring& sName, DWORD dwType, const void* data, std::size_t size,
+                 bool bOtherView = false) {
+    KV_Api::UniqueKey key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSettingsKeys[(sizeof(void*) == 8) != bOtherView],
+                              0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.Put(),
+                              nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key.Get(), sName.c_str(), 0, dwType, static_cast<const BYTE*>(data),
+                             static_cast<DWORD>(size)),
               ERROR_SUCCESS);
 }
 
@@ -85,7 +98,9 @@ struct Folders {
         return KV_Bench::ReadUtf8Lines((bench / sName).wstring());
     }
     void Clear() const {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettingsKey);
+        for (const wchar_t* sKey : kSettingsKeys) {
+            RegDeleteKeyExW(HKEY_LOCAL_MACHINE, sKey, KEY_WOW64_64KEY, 0);
+        }
         for (const fs::path& folder : {root, bench, unc}) {
             std::error_code ignored;
             fs::remove_all(folder, ignored);
@@ -252,8 +267,11 @@ void Check(const Case& scenario) {
     for (const File& file : files) {
         Put(at, file);
     }
-    for (const auto& [sName, sValue] : scenario.registry) {
-        SetRegistry(sName, REG_SZ, sValue.c_str(), (sValue.size() + 1) * sizeof(wchar_t));
+    for (bool bOtherView : {false, true}) {
+        for (const auto& [sName, sValue] : bOtherView ? scenario.otherView : scenario.registry) {
+            SetRegistry(sName, REG_SZ, sValue.c_str(), (sValue.size() + 1) * sizeof(wchar_t),
+                        bOtherView);
+        }
     }
     Serve(at, scenario.sServer);
 
@@ -339,6 +357,15 @@ void Check(const Case& scenario) {
     std::vector<std::wstring> expectedWaits;
     for (int i = 0; i < scenario.iTogether; ++i) {
         expectedWaits.insert(expectedWaits.end(), scenario.waits.begin(), scenario.waits.end());
+    }
+    // The connecting dialog shows whenever the server takes over 2.5 s to
+    // answer, which a loaded machine or an emulated 32-bit server can make
+    // any server do: where a row does not expect it, it is timing, not a fault.
+    const auto connecting = [](const std::wstring& sWait) {
+        return sWait.starts_with(L"Conexión: ");
+    };
+    if (std::ranges::none_of(expectedWaits, connecting)) {
+        std::erase_if(waits, connecting);
     }
     if (scenario.iTogether > 1) {
         std::ranges::sort(waits);

@@ -34,7 +34,7 @@ enum class Fault {
     ReadOnly,       // the read-only attribute
     Immutable,      // unwritable even for root (chattr +i)
     SmallDisk,      // the folder on a tmpfs with 1.4 MB free
-    Vanish,         // the folder renamed away when the first wait dialog goes
+    Vanish,         // the folder renamed away when the first copy's wait dialog goes
     Unregister,     // the version component unregistered
     BinaryRegistry, // the registry value of that name stored as REG_BINARY
     ServerHangs,    // the version component's server hangs inside the call
@@ -73,7 +73,8 @@ struct Case {
     // server and version alone, an empty "MorvaneVrs.ini", an empty "Fix"
     // folder on the share.
     std::vector<File> files;
-    Values registry;                       // the first run's text values
+    Values registry;                       // the first run's text values, in the build's view
+    Values otherView;                      // and in the other build's registry view
     std::wstring sServer = L"VrsSis:1.2,"; // its version list; "!text": it fails with text
     Faults faults;
 

@@ -294,6 +294,15 @@ const Case kCases[] = {
      .sServer = L"VrsSis:1.2,Comp.dll:3,",
      .started = {kClient},
      .after = {Settings(L"Comp.dll")}},
+    // Each build reads the view its installer writes: the 32-bit launcher
+    // WOW6432Node, the x64 one the 64-bit view; the other view is never read.
+    {.name = "TheFirstRunReadsItsOwnBuildsRegistryView",
+     .files = {kNoSettings, kNoVersions},
+     .registry = Registry(L"A.dll", {{L"A.dll", L"1"}}),
+     .otherView = {{L"NomSrvApl", L"OTRAVISTA"}, {L"VrsSis", L"9"}, {L"LSTCOMP", L"B.dll"}},
+     .sServer = L"VrsSis:1.2,A.dll:1,",
+     .started = {kClient},
+     .after = {Settings(L"A.dll"), Versions(L"A.dll=1\r\n")}},
     // The list and every version copied from the registry as they are read,
     // an absent value as an empty entry; "1.0 " differs from the server's "1.0".
     {.name = "TheFirstRunCopiesTheRegistryIntoTheFiles",

@@ -48,8 +48,14 @@ TEST(RunAndWait, TheEndOfTheProgramItsFailureOrTheLimitEndsTheWait) {
     EXPECT_EQ(message, L"Invalid handle.");
 
     // The recorder's lines: one start a row, none for the missing program,
-    // and the command line exactly as given.
-    const auto started = KV_Bench::ReadUtf8Lines((folder / "started.txt").wstring());
+    // and the command line exactly as given. The last row's program may not
+    // have written its line yet when the limit ended the wait (a slow start,
+    // as under emulation): it is given time to.
+    auto started = KV_Bench::ReadUtf8Lines((folder / "started.txt").wstring());
+    for (int i = 0; i < 300 && started.size() < 5; ++i) {
+        Sleep(100);
+        started = KV_Bench::ReadUtf8Lines((folder / "started.txt").wstring());
+    }
     ASSERT_EQ(started.size(), 5u);
     EXPECT_EQ(KV_Bench::SplitTabs(started[0]).at(2), command);
     const KV_Api::UniqueHandle process(OpenProcess(

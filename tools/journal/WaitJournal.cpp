@@ -6,7 +6,7 @@
 // there, in the driver's words, with a picture taken while it is still on
 // screen: NN-wait.png beside the report's other pictures in %KV_BENCH_SHOTS%.
 // A file %KV_BENCH_DIR%\vanish.txt naming a folder (UTF-8) makes the first
-// dialog destroyed take that folder away (renamed to "<folder>.gone"): a
+// copy's dialog destroyed take that folder away (renamed to "<folder>.gone"): a
 // share that disappears at a known point between two copies.
 
 #include "BenchFiles.h"
@@ -55,9 +55,11 @@ void Record(HWND hwnd) {
         line += GetWindow(hwnd, GW_OWNER) != nullptr ? L"\t1" : L"\t0";
         KV_Bench::AppendUtf8Line(folder + L"\\wait-dialogs.txt", line);
 
+        // Between two copies: the connecting dialog, which a slow server
+        // brings before them, is not a copy's.
         const std::wstring sOrder = folder + L"\\vanish.txt";
         const std::wstring sVanish = KV_Bench::ReadUtf8File(sOrder);
-        if (!sVanish.empty() && DeleteFileW(sOrder.c_str())) {
+        if (sCaption != L"Conexión" && !sVanish.empty() && DeleteFileW(sOrder.c_str())) {
             MoveFileW(sVanish.c_str(), (sVanish + L".gone").c_str());
         }
     }
