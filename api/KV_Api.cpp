@@ -177,6 +177,10 @@ bool Worker::Wait(DWORD dwMs) {
     }
 }
 
+bool Worker::Ended() const noexcept {
+    return WaitForSingleObject(m_thread.Get(), 0) == WAIT_OBJECT_0;
+}
+
 std::wstring Worker::Result() const {
     if (const auto* error = std::get_if<KV_Error>(&m_shared->result)) {
         throw *error;

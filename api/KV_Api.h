@@ -167,6 +167,8 @@ public:
     bool Wait(DWORD dwMs);
     // The step's text; raises its failure. Only once Wait returned true.
     std::wstring Result() const;
+    // Whether the step has ended, without waiting.
+    bool Ended() const noexcept;
 
 private:
     struct Shared {

@@ -3,11 +3,13 @@
 #include "KV_Api.h"
 #include "KV_Error.h"
 
-#include <sddl.h>
-
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <optional>
+#include <random>
+#include <vector>
 
 namespace KV_ZudIviMain {
 
@@ -25,85 +27,123 @@ bool IsFolder(const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& data) {
     return data && (data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// How long a run waits for another run's copy into the same folder. Each
-// copy holds the lock for one component only, so a wait this long means a
-// run that is stuck (a shell's error window left unanswered, a server that
-// no longer answers), not a queue.
-constexpr DWORD kLockLimitMs = 60000;
+// Whether the target already is a copy of the source as the shell makes it:
+// a file of the same size and last write time, which the copy keeps.
+bool CopiedAlready(const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& source,
+                   const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& target) {
+    return source && target && !IsFolder(source) && !IsFolder(target) &&
+           source->nFileSizeHigh == target->nFileSizeHigh &&
+           source->nFileSizeLow == target->nFileSizeLow &&
+           CompareFileTime(&source->ftLastWriteTime, &target->ftLastWriteTime) == 0;
+}
 
-// Every authenticated user may wait on the lock and release it, whoever
-// created it: with the creator's default security, the runs of other users
-// on a terminal server could not even open it (ERROR_ACCESS_DENIED). Nobody
-// else may change its security. A mutex in Global\ needs no privilege.
-constexpr const wchar_t* kLockSecurity = L"D:(A;;0x00100001;;;AU)(A;;GA;;;SY)(A;;GA;;;BA)";
-
-// The lock on the installation folder, owned by this run from a successful
-// Take to the end of its life.
-class FolderLock {
-public:
-    // Waits, letting window messages through so that the wait dialog stays
-    // painted. A lock left by a run that died holding it is taken as it is:
-    // what that run left is swept like any leftover. False, with dwError,
-    // past the limit or when the lock can't be had at all.
-    bool Take(const std::wstring& sFolder, DWORD& dwError) {
-        KV_Api::Unique<HLOCAL, &LocalFree> security;
-        if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
-                kLockSecurity, SDDL_REVISION_1,
-                reinterpret_cast<PSECURITY_DESCRIPTOR*>(security.Put()), nullptr)) {
-            dwError = GetLastError();
-            return false;
+// A staging folder that no live run holds: what a run that died left. The
+// copy in it, under the target's own name, and then the folder go; what
+// can't be removed stays, and is never read.
+void RemoveLeftFolder(const std::wstring& sStageFolder, const std::wstring& sName) {
+    {
+        // Asked for delete access, which a run's hold on its own staging
+        // folder does not share: fails while that run lives.
+        const KV_Api::UniqueHandle claim(
+            CreateFileW(sStageFolder.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!claim) {
+            return;
         }
-        SECURITY_ATTRIBUTES attributes{sizeof(attributes), security.Get(), FALSE};
-        // Asks only for what it uses, so that a lock another user created opens.
-        m_mutex.Reset(CreateMutexExW(&attributes, FolderLockName(sFolder).c_str(), 0,
-                                     SYNCHRONIZE | MUTEX_MODIFY_STATE));
-        if (!m_mutex) {
-            dwError = GetLastError();
-            return false;
-        }
-        const HANDLE hMutex = m_mutex.Get();
-        const DWORD dwStart = GetTickCount();
-        for (DWORD dwWaited = 0; dwWaited < kLockLimitMs; dwWaited = GetTickCount() - dwStart) {
-            const DWORD dwWait =
-                MsgWaitForMultipleObjects(1, &hMutex, FALSE, kLockLimitMs - dwWaited, QS_ALLINPUT);
-            if (dwWait == WAIT_OBJECT_0 || dwWait == WAIT_ABANDONED_0) {
-                m_held.Reset(hMutex);
-                return true;
-            }
-            if (dwWait == WAIT_FAILED) {
-                dwError = GetLastError();
-                return false;
-            }
-            if (dwWait == WAIT_OBJECT_0 + 1) {
-                KV_Api::ProcessPendingMessages();
-            }
-        }
-        dwError = ERROR_TIMEOUT;
-        return false;
+        const std::wstring sFile = sStageFolder + L'\\' + sName;
+        SetFileAttributesW(sFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(sFile.c_str());
     }
+    RemoveDirectoryW(sStageFolder.c_str());
+}
 
-private:
-    KV_Api::UniqueHandle m_mutex;
-    KV_Api::Unique<HANDLE, &ReleaseMutex> m_held; // released before the handle closes
-};
-
-// Removes the staging files of sTo that are left in its folder, read-only or
-// not. Called with the lock held, when no live run is staging there: they are
-// copies that never finished. One that can't be removed stays; it is never
-// read.
+// Removes what runs that died left of sTo's staging in its folder: staging
+// folders that no run holds, and the staging files of earlier versions,
+// read-only or not. Called with the lock held.
 void SweepStaging(const std::wstring& sTo) {
     const std::wstring sFolder = sTo.substr(0, sTo.find_last_of(L'\\') + 1);
+    const std::wstring sName = sTo.substr(sFolder.size());
     WIN32_FIND_DATAW found;
     const KV_Api::Unique<HANDLE, &FindClose> search(
         FindFirstFileW((sTo + kStagingMark + L"*.tmp").c_str(), &found));
     for (bool bMore = static_cast<bool>(search); bMore;
          bMore = FindNextFileW(search.Get(), &found) != FALSE) {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            const std::wstring sStage = sFolder + found.cFileName;
+        const std::wstring sStage = sFolder + found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            RemoveLeftFolder(sStage, sName);
+        } else {
             SetFileAttributesW(sStage.c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileW(sStage.c_str());
         }
     }
+}
+
+// This process's part of every staging name: the machine's name, the process
+// id and a random number, so that runs on machines that share the folder, and
+// a later run given a dead one's process id, never meet.
+const std::wstring& RunMark() {
+    static const std::wstring sMark = [] {
+        wchar_t sMachine[MAX_COMPUTERNAME_LENGTH + 1] = {};
+        DWORD n = MAX_COMPUTERNAME_LENGTH + 1;
+        if (!GetComputerNameW(sMachine, &n)) {
+            sMachine[0] = L'\0';
+        }
+        wchar_t sRandom[16];
+        std::swprintf(sRandom, 16, L"%08X", static_cast<unsigned>(std::random_device{}()));
+        return std::wstring(sMachine) + L',' + std::to_wstring(GetCurrentProcessId()) + L',' +
+               sRandom;
+    }();
+    return sMark;
+}
+
+// Whether two files hold the same bytes; false when either can't be read.
+// The target is read beside a client that holds it open for reading.
+bool SameBytes(const std::wstring& sOne, const std::wstring& sOther) {
+    constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const KV_Api::UniqueHandle one(CreateFileW(sOne.c_str(), GENERIC_READ, kShare, nullptr,
+                                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const KV_Api::UniqueHandle other(CreateFileW(sOther.c_str(), GENERIC_READ, kShare, nullptr,
+                                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                                                 nullptr));
+    LARGE_INTEGER oneSize{};
+    LARGE_INTEGER otherSize{};
+    if (!one || !other || !GetFileSizeEx(one.Get(), &oneSize) ||
+        !GetFileSizeEx(other.Get(), &otherSize) || oneSize.QuadPart != otherSize.QuadPart) {
+        return false;
+    }
+    constexpr DWORD kChunk = 1 << 16;
+    std::vector<char> oneBytes(kChunk);
+    std::vector<char> otherBytes(kChunk);
+    for (;;) {
+        DWORD nOne = 0;
+        DWORD nOther = 0;
+        if (!ReadFile(one.Get(), oneBytes.data(), kChunk, &nOne, nullptr) ||
+            !ReadFile(other.Get(), otherBytes.data(), kChunk, &nOther, nullptr) || nOne != nOther ||
+            std::memcmp(oneBytes.data(), otherBytes.data(), nOne) != 0) {
+            return false;
+        }
+        if (nOne == 0) {
+            return true;
+        }
+    }
+}
+
+// Creates the folders of sTo below sFolder that are missing (a component in
+// a subfolder), as the shell's copy would. False, with dwError, when one
+// can't be made.
+bool MakeFolders(const std::wstring& sTo, const std::wstring& sFolder, DWORD& dwError) {
+    if (!sTo.starts_with(sFolder + L'\\')) {
+        return true;
+    }
+    for (std::size_t cut = sFolder.size() + 1; (cut = sTo.find(L'\\', cut)) != std::wstring::npos;
+         ++cut) {
+        if (!CreateDirectoryW(sTo.substr(0, cut).c_str(), nullptr) &&
+            GetLastError() != ERROR_ALREADY_EXISTS) {
+            dwError = GetLastError();
+            return false;
+        }
+    }
+    return true;
 }
 
 // This run's staging file: its data on disk before the rename puts its name
@@ -171,31 +211,36 @@ void CheckComponentName(const std::wstring& sComp) {
     throw KV_Error(KV_Error::kInvalidArgument, L"El componente \"" + sComp + sWhy);
 }
 
-std::wstring FolderLockName(const std::wstring& sFolder) {
-    // The final path resolves another spelling of the same folder: short
-    // names, a substituted drive, a link; upper case, as names compare.
-    std::wstring sPath = sFolder;
-    const KV_Api::UniqueHandle folder(
-        CreateFileW(sFolder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (folder) {
-        std::wstring sFinal(32768, L'\0');
-        const DWORD n = GetFinalPathNameByHandleW(folder.Get(), sFinal.data(),
-                                                  static_cast<DWORD>(sFinal.size()), 0);
-        if (n > 0 && n < sFinal.size()) {
-            sPath = sFinal.substr(0, n);
+bool FolderLock::Take(const std::wstring& sFolder, DWORD dwLimitMs, DWORD& dwError) {
+    const std::wstring sPath = sFolder + L'\\' + kLockFile;
+    const DWORD dwStart = GetTickCount();
+    for (;;) {
+        // Without sharing, and gone with its last handle: the file server
+        // refuses a second open from any machine, whatever path it came by,
+        // and the system closes the handle of a run that dies.
+        m_file.Reset(CreateFileW(sPath.c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (m_file) {
+            return true;
         }
+        dwError = GetLastError();
+        // Denied while the lock file still stands is a holder's delete under
+        // way; denied without one, the folder can't be written.
+        const bool bHeld = dwError == ERROR_SHARING_VIOLATION ||
+                           (dwError == ERROR_ACCESS_DENIED && Attributes(sPath).has_value());
+        const DWORD dwWaited = GetTickCount() - dwStart;
+        if (!bHeld) {
+            return false;
+        }
+        if (dwWaited >= dwLimitMs) {
+            dwError = ERROR_TIMEOUT;
+            return false;
+        }
+        // The wait dialog stays painted meanwhile.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(50, dwLimitMs - dwWaited),
+                                  QS_ALLINPUT);
+        KV_Api::ProcessPendingMessages();
     }
-    sPath = KV_Api::UpperCase(sPath);
-    // A mutex name holds no backslash of its own: the path goes in as its
-    // 64-bit FNV-1a hash.
-    std::uint64_t hash = 14695981039346656037ull;
-    for (const wchar_t c : sPath) {
-        hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ull;
-    }
-    wchar_t sName[64];
-    std::swprintf(sName, 64, L"Global\\KV_ZudIvi.%016llX", static_cast<unsigned long long>(hash));
-    return sName;
 }
 
 bool CopyWhole(const std::wstring& sFrom, const std::wstring& sTo, const std::wstring& sFolder,
@@ -204,34 +249,73 @@ bool CopyWhole(const std::wstring& sFrom, const std::wstring& sTo, const std::ws
     // The shell would take a wildcard as a pattern, copy a folder in as a
     // folder, and copy into a folder that stands at the target; it calls
     // each of these a success.
-    if (sFrom.find_first_of(L"*?") != std::wstring::npos || IsFolder(Attributes(sFrom)) ||
-        IsFolder(Attributes(sTo))) {
+    const auto source = Attributes(sFrom);
+    const auto target = Attributes(sTo);
+    if (sFrom.find_first_of(L"*?") != std::wstring::npos || IsFolder(source) || IsFolder(target)) {
         return false;
     }
-    // One run at a time stages and replaces in the folder: two replaces of
-    // one target never meet, and every staging file found is a dead run's.
-    FolderLock lock;
-    if (!lock.Take(sFolder, dwError)) {
+    // Put in place by a run before this one: nothing to copy.
+    if (CopiedAlready(source, target)) {
+        return true;
+    }
+    if (!MakeFolders(sTo, sFolder, dwError)) {
         return false;
     }
-    SweepStaging(sTo);
-    const std::wstring sStage =
-        sTo + kStagingMark + L',' + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    // The run's own staging folder, held open without delete sharing until
+    // the replace: a sweep tells it from a dead run's by that alone. Another
+    // run's sweep can take it for a dead run's between its making and the
+    // hold: then another name is tried.
+    std::wstring sStageFolder;
+    KV_Api::UniqueHandle hold;
+    for (int iTry = 0; !hold && iTry < 5; ++iTry) {
+        sStageFolder =
+            sTo + kStagingMark + L',' + RunMark() + L',' + std::to_wstring(iTry) + L".tmp";
+        if (!CreateDirectoryW(sStageFolder.c_str(), nullptr)) {
+            dwError = GetLastError();
+            if (dwError != ERROR_ALREADY_EXISTS) {
+                return false;
+            }
+            continue;
+        }
+        hold.Reset(CreateFileW(sStageFolder.c_str(), FILE_LIST_DIRECTORY,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!hold) {
+            dwError = GetLastError();
+            RemoveDirectoryW(sStageFolder.c_str());
+        }
+    }
+    if (!hold) {
+        return false;
+    }
+    dwError = 0;
+    const std::wstring sStage = sStageFolder + sTo.substr(sTo.find_last_of(L'\\'));
+    bool bPlaced = false;
+    // The shell's copy, which may stand in a window of its own for as long as
+    // its user leaves it, is made before the lock.
     if (KV_Api::ShellFileCopy(sFrom, sStage, gbQuiet)) {
         // A copy broken off midway can still be reported as made.
-        const auto source = Attributes(sFrom);
         const auto stage = Attributes(sStage);
         if (source && stage && !IsFolder(stage) && stage->nFileSizeHigh == source->nFileSizeHigh &&
             stage->nFileSizeLow == source->nFileSizeLow) {
             dwError = Flush(sStage, stage->dwFileAttributes);
-            if (dwError == 0 && ReplaceTarget(sStage, sTo, dwError)) {
-                return true;
+            // One run at a time sweeps and replaces in the folder: two
+            // replaces of one target never meet. A target that already is
+            // the server's file, put there by a run before this one, is
+            // left as it is: a client may be holding it.
+            FolderLock lock;
+            bPlaced = dwError == 0 && lock.Take(sFolder, kLockLimitMs, dwError);
+            if (bPlaced) {
+                SweepStaging(sTo);
+                bPlaced = SameBytes(sStage, sTo) || ReplaceTarget(sStage, sTo, dwError);
             }
         }
     }
     SetFileAttributesW(sStage.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(sStage.c_str());
-    return false;
+    hold.Reset();
+    RemoveDirectoryW(sStageFolder.c_str());
+    return bPlaced;
 }
 
 void CopyComp(const std::wstring& sComp) {

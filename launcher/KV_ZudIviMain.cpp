@@ -33,8 +33,20 @@ std::wstring CallVersionComponent(const std::wstring& sServer) {
     COSERVERINFO server{};
     server.pwszName = sName.data();
     MULTI_QI query{&KV_VrfVrs::kIID_KVAD_DMVrfSis, nullptr, S_OK};
-    const HRESULT hrCreate = CoCreateInstanceEx(clsid, nullptr, CLSCTX_SERVER,
-                                                sName.empty() ? nullptr : &server, 1, &query);
+    // A local server that is ending refuses new objects with
+    // CO_E_SERVER_STOPPING, a passing state: the next activation starts
+    // another. The worker is given up at the run's limit all the same.
+    const DWORD dwStart = GetTickCount();
+    HRESULT hrCreate = S_OK;
+    for (;;) {
+        query = {&KV_VrfVrs::kIID_KVAD_DMVrfSis, nullptr, S_OK};
+        hrCreate = CoCreateInstanceEx(clsid, nullptr, CLSCTX_SERVER,
+                                      sName.empty() ? nullptr : &server, 1, &query);
+        if (hrCreate != CO_E_SERVER_STOPPING || GetTickCount() - dwStart >= kServerLimitMs) {
+            break;
+        }
+        Sleep(100);
+    }
     KV_Api::ComPtr<IKVAD_DMVrfSis> component(static_cast<IKVAD_DMVrfSis*>(query.pItf));
     KV_Api::RaiseIfFailed(hrCreate);
     KV_Api::RaiseIfFailed(query.hr);
@@ -55,22 +67,33 @@ std::wstring CallVersionComponent(const std::wstring& sServer) {
 std::wstring RequestVersionList(const std::wstring& sServer) {
     const std::wstring sNamed = sServer.empty() ? kThisMachine : sServer;
     KV_Api::Worker step([sServer] { return CallVersionComponent(sServer); });
-    bool bEnded = step.Wait(gbQuiet ? kServerLimitMs : kServerNoticeMs);
-    if (!bEnded && !gbQuiet) {
-        KV_DlgEsp dialog;
-        dialog.SetMsg(kConnectCaption, kConnecting + sNamed + L"...");
-        dialog.Show();
-        KV_Api::ProcessPendingMessages();
-        bEnded = step.Wait(kServerLimitMs - kServerNoticeMs);
+    std::wstring sFailure;
+    try {
+        bool bEnded = step.Wait(gbQuiet ? kServerLimitMs : kServerNoticeMs);
+        if (!bEnded && !gbQuiet) {
+            KV_DlgEsp dialog;
+            dialog.SetMsg(kConnectCaption, kConnecting + sNamed + L"...");
+            dialog.Show();
+            KV_Api::ProcessPendingMessages();
+            bEnded = step.Wait(kServerLimitMs - kServerNoticeMs);
+        }
+        if (!bEnded) {
+            sFailure = kServerIs + sNamed + kNoAnswerWithin +
+                       std::to_wstring(kServerLimitMs / 1000) + kSeconds;
+        }
+    } catch (...) {
+        // The wait itself failed (the dialog could not be made, say).
+        if (step.Ended()) {
+            throw;
+        }
+        sFailure = KV_Api::CurrentErrorDescription();
     }
-    if (!bEnded) {
-        const std::wstring sNoAnswer = kServerIs + sNamed + kNoAnswerWithin +
-                                       std::to_wstring(kServerLimitMs / 1000) + kSeconds;
+    if (!sFailure.empty()) {
         UINT uExitCode = ERROR_TIMEOUT;
         if (gbQuiet) {
-            uExitCode = static_cast<UINT>(EndUnattended(Outcome::ServerFailed, sNoAnswer));
+            uExitCode = static_cast<UINT>(EndUnattended(Outcome::ServerFailed, sFailure));
         } else {
-            KV_Api::ShowMessage(sNoAnswer, KV_Api::kAppTitle, MB_OK);
+            KV_Api::ShowMessage(sFailure, KV_Api::kAppTitle, MB_OK);
         }
         // The worker is still inside the platform's call, maybe holding its
         // locks. ExitProcess would stop it there and then run every DLL's
@@ -98,6 +121,66 @@ bool RunSetup(std::wstring& sFailure) {
            sFailure == kTimedOut;
 }
 
+// First run, or a repaired one: the settings come from the registry. A
+// server named on the command line is the one kept. Returns the list.
+std::wstring SettingsFromRegistry(std::wstring& sVrsLoc) {
+    KV_Reg reg;
+    reg.SetClassKey(kRegLocalMachine);
+    reg.SetSectionKey(kSettingsKey);
+    if (gsNomSrvApl.empty()) {
+        reg.SetValueKey(kNomSrvApl);
+        gsNomSrvApl = TrimSpaces(reg.Value().ToText());
+    }
+    reg.SetValueKey(kVrsSis);
+    sVrsLoc = TrimSpaces(reg.Value().ToText());
+    reg.SetValueKey(kLstComp);
+    return reg.Value().ToText();
+}
+
+// The settings file written whole under a name of its own and then put in
+// place in one rename, so that no run reads a half-written file. The list
+// goes in with the rest: a run that stops before the component pass must not
+// leave a settings file without it, which every later run would read as no
+// components at all. True when the file is in place.
+bool WriteSettings(const std::wstring& sVrsLoc, const std::wstring& sLstComp) {
+    const std::wstring sNew = gsIniFile + kStagingMark + L".tmp";
+    DeleteFileW(sNew.c_str()); // what a run that died left
+    const bool bPlaced = WriteSetting(sNew, kNomSrvApl, gsNomSrvApl) &&
+                         WriteSetting(sNew, kVrsSis, sVrsLoc) &&
+                         WriteSetting(sNew, kLstComp, sLstComp) &&
+                         MoveFileExW(sNew.c_str(), gsIniFile.c_str(),
+                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    DeleteFileW(sNew.c_str());
+    return bPlaced;
+}
+
+// Settings without versions are not used: both are filled again together.
+// Runs that start at once settle the settings one at a time, under the
+// folder's lock, and a run that finds them settled by another reads them
+// from the file. A folder that can't be written, or a lock that can't be
+// had, is no reason to stop: this run has what it needs, and the next one
+// migrates again. True when the settings were taken from the registry.
+bool SettleSettings(const std::wstring& sFolder, std::wstring& sVrsLoc) {
+    FolderLock lock;
+    DWORD dwError = 0;
+    const bool bLocked = lock.Take(sFolder, kLockLimitMs, dwError);
+    gbIniExists = KV_Api::FileExists(gsIniFile);
+    gbVrsIniExists = KV_Api::FileExists(gsVrsIniFile);
+    if (gbIniExists && !gbVrsIniExists) {
+        // Gone already: another run removed it.
+        if (!DeleteFileW(gsIniFile.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+            KV_Api::RaiseWin32(GetLastError());
+        }
+        gbIniExists = false;
+    }
+    if (gbIniExists) {
+        return false;
+    }
+    const std::wstring sLstComp = SettingsFromRegistry(sVrsLoc);
+    gbIniExists = bLocked && WriteSettings(sVrsLoc, sLstComp);
+    return true;
+}
+
 // The run; unattended, its outcome when it ends without a failure. A failure
 // raised while eStage names the server step or the component pass is that
 // step's outcome.
@@ -118,44 +201,14 @@ Outcome Run(Outcome& eStage) {
     gbIniExists = KV_Api::FileExists(gsIniFile);
     gbVrsIniExists = KV_Api::FileExists(gsVrsIniFile);
 
-    // Settings without versions are not used: both are filled again together.
-    if (gbIniExists && !gbVrsIniExists) {
-        KV_Api::DeleteFileOrRaise(gsIniFile);
-        gbIniExists = false;
-    }
-
     std::wstring sVrsLoc;
-    if (gbIniExists) {
+    const bool bFromRegistry =
+        (!gbIniExists || !gbVrsIniExists) && SettleSettings(sFolder, sVrsLoc);
+    if (!bFromRegistry) {
         if (gsNomSrvApl.empty()) {
             gsNomSrvApl = ReadSetting(gsIniFile, kNomSrvApl);
         }
         sVrsLoc = ReadSetting(gsIniFile, kVrsSis);
-    } else {
-        // First run, or a repaired one: the settings come from the registry
-        // and move into the settings file. A server named on the command line
-        // is the one stored.
-        std::wstring sLstComp;
-        {
-            KV_Reg reg;
-            reg.SetClassKey(kRegLocalMachine);
-            reg.SetSectionKey(kSettingsKey);
-            if (gsNomSrvApl.empty()) {
-                reg.SetValueKey(kNomSrvApl);
-                gsNomSrvApl = TrimSpaces(reg.Value().ToText());
-            }
-            reg.SetValueKey(kVrsSis);
-            sVrsLoc = TrimSpaces(reg.Value().ToText());
-            reg.SetValueKey(kLstComp);
-            sLstComp = reg.Value().ToText();
-        }
-        // A folder that can't be written is no reason to stop: this run has
-        // what it needs, and the next one migrates again. The list goes in
-        // with the rest, as the component pass writes it: a run that stops
-        // before the pass must not leave a settings file without it, which
-        // every later run would read as no components at all.
-        WriteSetting(gsIniFile, kNomSrvApl, gsNomSrvApl);
-        WriteSetting(gsIniFile, kVrsSis, sVrsLoc);
-        WriteSetting(gsIniFile, kLstComp, sLstComp);
     }
 
     KV_Api::ComApartment apartment;

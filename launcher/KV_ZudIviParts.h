@@ -118,6 +118,8 @@ bool IsNotAFileName(const std::wstring& sComp);
 } // namespace KV_ZudIviMain
 
 #ifdef _WIN32
+#include "KV_Api.h"
+
 #include <windows.h>
 
 namespace KV_ZudIviMain {
@@ -134,31 +136,51 @@ int EndUnattended(Outcome eOutcome, const std::wstring& sDetail);
 
 // The settings reads and writes of the run: as ReadIniKey and WriteIniKey,
 // except that an unattended run gets their failure raised instead of shown.
+// A write is true when it was made.
 std::wstring ReadSetting(const std::wstring& sIniFile, const std::wstring& sKey);
-void WriteSetting(const std::wstring& sIniFile, const std::wstring& sKey,
+bool WriteSetting(const std::wstring& sIniFile, const std::wstring& sKey,
                   const std::wstring& sValue);
 
 // Raises KV_Error 5 when a component name can't be copied in: it leads out
 // of the application folder or is no file name (see above).
 void CheckComponentName(const std::wstring& sComp);
 
-// Every staging name is a copy's target, this mark, then ".tmp": the fixed
-// ",KV_ZudIvi.tmp" of earlier versions, or ",KV_ZudIvi,<process id>.tmp", a
-// run's own. A component name never holds a comma.
+// Every staging name is a copy's target, this mark, then ".tmp": a run's own
+// staging folder ",KV_ZudIvi,<machine>,<process id>,<random>,<try>.tmp" holding
+// the copy under the target's own name, or the staging files of earlier
+// versions, ",KV_ZudIvi.tmp" and ",KV_ZudIvi,<process id>.tmp". A component
+// name never holds a comma.
 inline constexpr const wchar_t* kStagingMark = L",KV_ZudIvi";
 
-// The name of the lock on an installation folder, the same for every spelling
-// of the folder and in every session of the machine.
-std::wstring FolderLockName(const std::wstring& sFolder);
+// The lock on an installation folder, a file in the folder itself.
+inline constexpr const wchar_t* kLockFile = L"KV_ZudIvi.lock";
+// How long a run waits for the lock. It is held for a sweep and a replace
+// only, so a wait this long means a run that is stuck, not a queue.
+inline constexpr DWORD kLockLimitMs = 60000;
 
-// Copies sFrom over sTo whole or not at all, holding the lock on sFolder (the
-// installation folder) meanwhile: staging files of sTo that dead runs left
-// are removed where they can be, the shell copies the file to this run's own
-// staging name, and only a regular file of the source's size, flushed to
-// disk, then takes the target's place, in one rename. False when the copy was
-// not made; sTo is then as it was, no staging file of this run is left, and
-// dwError holds the platform's reason, ERROR_TIMEOUT when another run held the
-// lock too long, or 0 when there is none beyond what the shell showed.
+// The lock on an installation folder, one for every spelling of the folder
+// and every machine that reaches it, owned from a successful Take to the end
+// of the object's life; the system lets go of it when its process dies.
+class FolderLock {
+public:
+    // Waits at most dwLimitMs, letting window messages through. False, with
+    // dwError: ERROR_TIMEOUT past the limit, or the platform's reason when the
+    // lock can't be had at all (a folder that can't be written).
+    bool Take(const std::wstring& sFolder, DWORD dwLimitMs, DWORD& dwError);
+
+private:
+    KV_Api::UniqueHandle m_file;
+};
+
+// Copies sFrom over sTo whole or not at all: the shell copies the file into
+// this run's own staging folder; then, holding the lock on sFolder (the
+// installation folder), what dead runs left of sTo's staging is removed
+// where it can be, and only a regular file of the source's size, flushed to
+// disk, takes the target's place, in one rename, unless the target already
+// holds the same bytes. False when the copy was not made; sTo is then as it
+// was, nothing of this run's staging is left, and dwError holds the
+// platform's reason, ERROR_TIMEOUT when another run held the lock too long,
+// or 0 when there is none beyond what the shell showed.
 bool CopyWhole(const std::wstring& sFrom, const std::wstring& sTo, const std::wstring& sFolder,
                DWORD& dwError);
 

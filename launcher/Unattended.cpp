@@ -29,13 +29,10 @@ std::wstring ReadSetting(const std::wstring& sIniFile, const std::wstring& sKey)
                    : ReadIniKey(sIniFile, kSection, sKey, L"");
 }
 
-void WriteSetting(const std::wstring& sIniFile, const std::wstring& sKey,
+bool WriteSetting(const std::wstring& sIniFile, const std::wstring& sKey,
                   const std::wstring& sValue) {
-    if (gbQuiet) {
-        WriteIniKeyOrRaise(sIniFile, kSection, sKey, sValue);
-    } else {
-        WriteIniKey(sIniFile, kSection, sKey, sValue);
-    }
+    return (gbQuiet ? WriteIniKeyOrRaise(sIniFile, kSection, sKey, sValue)
+                    : WriteIniKey(sIniFile, kSection, sKey, sValue)) != 0;
 }
 
 } // namespace KV_ZudIviMain

@@ -50,7 +50,8 @@ void StartRefreshTool() {
 
 bool Pass(const std::wstring& sLstVrs) {
     // The one registry accessor of the pass; it is read only while the
-    // settings files are being filled for the first time.
+    // settings files are being filled for the first time. The settings file
+    // got the list whole, if it could be written, before the pass.
     KV_Reg reg;
     reg.SetClassKey(kRegLocalMachine);
     reg.SetSectionKey(kSettingsKey);
@@ -61,7 +62,6 @@ bool Pass(const std::wstring& sLstVrs) {
     } else {
         reg.SetValueKey(kLstComp);
         sRemaining = reg.Value().ToText();
-        WriteSetting(gsIniFile, kLstComp, sRemaining);
     }
     Log(L"--");
 

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <ranges>
 
 namespace fs = std::filesystem;
 using KV_Bench::Utf8;
@@ -196,6 +197,12 @@ std::shared_ptr<void> Apply(Fault fault, const std::wstring& sWhat, const Folder
             EXPECT_EQ(KV_Bench::ReadUtf8Lines(record.wstring()), refused) << "the starts refused";
         });
     }
+    case Fault::ShellWindow:
+        KV_Bench::WriteUtf8File((at.bench / L"shell-window.txt").wstring(), sWhat);
+        break;
+    case Fault::SlowWrites:
+        KV_Bench::WriteUtf8File((at.bench / L"slow-writes.txt").wstring(), L"1");
+        break;
     case Fault::ServerHangs:
     case Fault::ServerDies:
     case Fault::ServerSlow:
@@ -290,13 +297,26 @@ void Check(const Case& scenario) {
     }
 
     std::vector<std::vector<std::string>> boxes(scenario.iTogether);
+    const bool bShellWindow =
+        std::ranges::count(scenario.faults | std::views::keys, Fault::ShellWindow) != 0;
+    const auto clientStarted = [&at] {
+        return std::ranges::any_of(at.Record(L"started.txt"), [](const std::wstring& sLine) {
+            return sLine.starts_with(L"Morvane.exe\t");
+        });
+    };
     const auto answer = [&](const KV_Bench::DialogSeen& box) {
         static const std::wstring kOwnTitles[] = {L"Morvane", L"VrfComps", L"KV_ZudIviPrj",
                                                   L"Actualización de Morvane Pro"};
-        if (std::ranges::count(kOwnTitles, box.sTitle) == 0) {
+        auto& seen = boxes.at(box.iRun);
+        const bool bOwn = std::ranges::count(kOwnTitles, box.sTitle) != 0;
+        const bool bHeld =
+            bOwn ? scenario.bLaterAfterAClient && box.iRun > 0 && seen.empty() : bShellWindow;
+        if (bHeld && !clientStarted()) {
+            return 0;
+        }
+        if (!bOwn) {
             return box.buttons.empty() ? IDOK : box.buttons.front(); // the shell's own window
         }
-        auto& seen = boxes.at(box.iRun);
         seen.push_back(KV_Bench::Describe(box) + (box.bOwned ? ", owned" : "") +
                        (OverAWaitDialog(box.hwnd) ? ", over a wait dialog" : ""));
         const std::size_t i = seen.size() - 1;

@@ -48,6 +48,11 @@ enum class Fault {
     // consent prompt for it answered No.
     RefuseElevation,
     DeclineElevation,
+    // In the first launcher to copy the component of that name, the shell's
+    // copy shows an error window first, left standing until a client has
+    // started, then answered Retry.
+    ShellWindow,
+    SlowWrites, // every profile write of the launcher takes 300 ms longer
 };
 
 // A box of the launcher's, and the button pressed on it (0: No, or OK).
@@ -89,6 +94,9 @@ struct Case {
     // `after` is what both leave.
     std::wstring sServerNextRun;
     int iTogether = 1; // launchers started at once, each of which must do all of the above
+    // Of launchers together, all but the first have their first box answered
+    // only once a client has started.
+    bool bLaterAfterAClient = false;
 };
 
 inline void PrintTo(const Case& scenario, std::ostream* out) {

@@ -164,11 +164,13 @@ Case UnattendedServerFails(const char* name, Fault fault, const std::wstring& sR
 // Launchers started together on one installation each update it as if alone:
 // each copies the three 5 MB components and starts the refresh tool and the
 // client, and the folder ends with the server's files and nothing else.
+// What is told here is the copy: the server in process, as for every row of
+// launchers together (out of process, Wine still fails one activation of a
+// rush now and then).
 Case EightTogether() {
     Case row{.name = "EightLaunchersTogetherEachUpdateAsIfAlone",
              .files = Installed(L"A.dll=1,B.dll=1,C.dll=1"),
              .sServer = L"VrsSis:1.2,A.dll:2,B.dll:2,C.dll:2,",
-             // What is told here is the copy: the server in process.
              .faults = {{Fault::InProcess, L""}},
              .boxes = {kCopyYes},
              .started = {kRefresh, kClient},
@@ -180,6 +182,47 @@ Case EightTogether() {
         row.after.push_back({sName, std::string(5 << 20, c)});
     }
     return row;
+}
+
+// The second launcher is answered once the first's client runs and holds its
+// three components open: they already are the server's files, and nothing
+// fails.
+Case SecondAfterAClientHoldsTheFiles() {
+    Case row{.name = "ARunThatWaitedFindsTheFilesInPlaceThoughTheClientHoldsThem",
+             .files =
+                 Installed(L"A.dll=1,B.dll=1,C.dll=1",
+                           {{L"Morvane.exe.bench", "sleep=15000 exit=0 look=0 refresh=0 hold=1"}}),
+             .sServer = L"VrsSis:1.2,A.dll:2,B.dll:2,C.dll:2,",
+             .faults = {{Fault::InProcess, L""}},
+             .boxes = {kCopyYes},
+             .started = {kRefresh, kClient},
+             .iTogether = 2,
+             .bLaterAfterAClient = true};
+    for (const wchar_t* sName : {L"A.dll", L"B.dll", L"C.dll"}) {
+        row.files.insert(row.files.end(), {Fix(sName, kNew), {sName, "viejo"}});
+        row.waits.push_back(kCopying + sName);
+        row.after.push_back({sName, kNew});
+    }
+    return row;
+}
+
+// One launcher's shell shows an error window over the copy of A.dll, left
+// standing until a client has started: the other updates both components
+// and starts its client meanwhile, then the first goes on and finds both in
+// place.
+Case ShellWindowLeftOpen() {
+    return {.name = "AShellWindowLeftOpenInOneRunHoldsUpNoOtherRun",
+            .files = Installed(L"A.dll=1,B.dll=1", {Fix(L"A.dll", "nuevo A"),
+                                                    Fix(L"B.dll", "nuevo B"),
+                                                    {L"A.dll", "viejo"},
+                                                    {L"B.dll", "viejo"}}),
+            .sServer = L"VrsSis:1.2,A.dll:2,B.dll:2,",
+            .faults = {{Fault::ShellWindow, L"A.dll"}, {Fault::InProcess, L""}},
+            .boxes = {kCopyYes},
+            .waits = {kCopying + L"A.dll", kCopying + L"B.dll"},
+            .started = {kRefresh, kClient},
+            .after = {{L"A.dll", "nuevo A"}, {L"B.dll", "nuevo B"}},
+            .iTogether = 2};
 }
 
 const Case kCases[] = {
@@ -293,7 +336,7 @@ const Case kCases[] = {
      .registry = Registry(L"A.dll", {{L"A.dll", L"1"}}),
      .sServer = L"VrsSis:1.2,A.dll:2,",
      .faults = {{Fault::Immutable, L""}},
-     .boxes = {kCopyYes, CopyFailed(L"A.dll"), kContinueYes},
+     .boxes = {kCopyYes, CopyFailed(L"A.dll", L" Access denied."), kContinueYes},
      .waits = {kCopying + L"A.dll"},
      .started = {kClient}},
 
@@ -484,6 +527,18 @@ const Case kCases[] = {
 
     // --- Many users on one folder ----------------------------------------------
     EightTogether(),
+    SecondAfterAClientHoldsTheFiles(),
+    ShellWindowLeftOpen(),
+    // A fresh installation, every component current: the first run writes the
+    // settings file, slowly, and the others read it whole once it is in place.
+    {.name = "EightFirstRunsAtOnceAgreeOnTheSettings",
+     .files = {kNoSettings, Versions(L"A.dll=1\r\n")},
+     .registry = Registry(L"A.dll"),
+     .sServer = L"VrsSis:1.2,A.dll:1,",
+     .faults = {{Fault::SlowWrites, L""}, {Fault::InProcess, L""}},
+     .started = {kClient},
+     .after = {Settings(L"A.dll")},
+     .iTogether = 8},
 };
 
 class Launcher : public testing::TestWithParam<Case> {};

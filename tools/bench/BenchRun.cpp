@@ -300,7 +300,9 @@ std::vector<RunResult> RunTogether(const std::wstring& sExe, const std::wstring&
             }
             DialogSeen dialog = Inspect(boxes[i]);
             dialog.iRun = static_cast<int>(i);
-            presses.emplace_back(i, answer(dialog));
+            if (const int iButton = answer(dialog); iButton != 0) {
+                presses.emplace_back(i, iButton);
+            }
         }
         for (const auto& [i, iButton] : presses) {
             Press(boxes[i], iButton);

@@ -41,7 +41,8 @@ struct RunResult {
     std::vector<std::wstring> stillRunning; // the programs it started that had not ended
 };
 
-// Which button to press on a dialog.
+// Which button to press on a dialog; 0 leaves it standing for now, to be
+// asked again.
 using Answerer = std::function<int(const DialogSeen&)>;
 
 // Writes what the screen shows of the window, frame included, as a PNG file.

@@ -8,8 +8,18 @@
 // GetProcAddress gives stands for the consent prompt answered No: it starts
 // nothing and fails with ERROR_CANCELLED. Every refusal is one UTF-8 line of
 // %KV_BENCH_DIR%\refused.txt: "<function>: <program>".
+// Two more stand-ins, each when its file exists in %KV_BENCH_DIR%:
+//   shell-window.txt  a component name: in the first launcher to copy it (the
+//                     one that makes shell-window.claimed), the shell's copy
+//                     of that component first shows an error window of its
+//                     own, "Retry" and "Cancel", as the shell does; Retry
+//                     goes on with the copy, Cancel aborts it
+//   slow-writes.txt   each profile write (WritePrivateProfileStringA) takes
+//                     300 ms longer, as on a slow or busy file server
+//   copies.txt        each copy the shell makes appends its source, a line
 
 #include "BenchFiles.h"
+#include "KV_Api.h"
 
 #include <windows.h>
 
@@ -23,10 +33,18 @@ namespace {
 
 using CreateProcessWFn = decltype(&CreateProcessW);
 using GetProcAddressFn = decltype(&GetProcAddress);
+using WriteProfileFn = decltype(&WritePrivateProfileStringA);
+using FileOperationFn = int(WINAPI*)(LPSHFILEOPSTRUCTA);
 
 CreateProcessWFn realCreateProcessW = nullptr;
 GetProcAddressFn realGetProcAddress = nullptr;
+WriteProfileFn realWriteProfile = nullptr;
+FileOperationFn realFileOperation = nullptr;
+bool bRefuse = false;
 bool bDecline = false;
+bool bSlowWrites = false;
+bool bCountCopies = false;
+std::string sWindowedCopy; // "\\<component>", the end of the source that meets the window
 constexpr DWORD kElevationRequired = 740; // ERROR_ELEVATION_REQUIRED, not in MinGW's headers
 
 template <class To, class From> To Cast(From f) {
@@ -50,7 +68,7 @@ BOOL WINAPI RefusingCreateProcessW(LPCWSTR sApp, LPWSTR sCommandLine, LPSECURITY
                                    LPSECURITY_ATTRIBUTES thread, BOOL bInherit, DWORD dwFlags,
                                    LPVOID environment, LPCWSTR sFolder, LPSTARTUPINFOW startup,
                                    LPPROCESS_INFORMATION info) {
-    if (IsSetup(sApp)) {
+    if (bRefuse && IsSetup(sApp)) {
         Record(L"CreateProcessW", sApp);
         SetLastError(kElevationRequired);
         return FALSE;
@@ -66,6 +84,36 @@ BOOL WINAPI DecliningShellExecuteExW(SHELLEXECUTEINFOW* info) {
     return FALSE;
 }
 
+BOOL WINAPI SlowWriteProfile(LPCSTR sSection, LPCSTR sKey, LPCSTR sValue, LPCSTR sFile) {
+    const BOOL ok = realWriteProfile(sSection, sKey, sValue, sFile);
+    Sleep(300);
+    return ok;
+}
+
+// Whether this process is the one that meets the shell's window.
+bool ClaimWindow() {
+    const std::wstring sClaim =
+        KV_Bench::EnvironmentValue(L"KV_BENCH_DIR") + L"\\shell-window.claimed";
+    const KV_Api::UniqueHandle claim(
+        CreateFileW(sClaim.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    return static_cast<bool>(claim);
+}
+
+int WINAPI WindowedFileOperation(LPSHFILEOPSTRUCTA operation) {
+    const std::string sFrom = operation->pFrom != nullptr ? operation->pFrom : "";
+    if (bCountCopies) {
+        KV_Bench::AppendUtf8Line(KV_Bench::EnvironmentValue(L"KV_BENCH_DIR") + L"\\copies.txt",
+                                 std::wstring(sFrom.begin(), sFrom.end()));
+    }
+    if (!sWindowedCopy.empty() && sFrom.ends_with(sWindowedCopy) && ClaimWindow() &&
+        MessageBoxW(nullptr, L"No se puede copiar el archivo: el origen está en uso.",
+                    L"Error al copiar el archivo", MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY) {
+        operation->fAnyOperationsAborted = TRUE;
+        return ERROR_CANCELLED;
+    }
+    return realFileOperation(operation);
+}
+
 FARPROC WINAPI ReplacingGetProcAddress(HMODULE module, LPCSTR sName) {
     const FARPROC found = realGetProcAddress(module, sName);
     if (found == nullptr || IS_INTRESOURCE(sName)) {
@@ -74,6 +122,10 @@ FARPROC WINAPI ReplacingGetProcAddress(HMODULE module, LPCSTR sName) {
     if (bDecline && std::strcmp(sName, "ShellExecuteExW") == 0) {
         return Cast<FARPROC>(&DecliningShellExecuteExW);
     }
+    if ((bCountCopies || !sWindowedCopy.empty()) && std::strcmp(sName, "SHFileOperationA") == 0) {
+        realFileOperation = Cast<FileOperationFn>(found);
+        return Cast<FARPROC>(&WindowedFileOperation);
+    }
     return found;
 }
 
@@ -81,7 +133,7 @@ template <class T> T* At(HMODULE module, DWORD dwOffset) {
     return reinterpret_cast<T*>(reinterpret_cast<BYTE*>(module) + dwOffset);
 }
 
-// Points the module's import entries of the two functions, by name, at
+// Points the module's import entries of the functions it stands in for, by name, at
 // the replacements, keeping what they held to call on.
 void PatchImports(HMODULE module) {
     const auto* nt = At<IMAGE_NT_HEADERS>(module, At<IMAGE_DOS_HEADER>(module, 0)->e_lfanew);
@@ -108,6 +160,9 @@ void PatchImports(HMODULE module) {
             } else if (std::strcmp(sName, "GetProcAddress") == 0) {
                 realGetProcAddress = Cast<GetProcAddressFn>(held);
                 replacement = Cast<void (*)()>(&ReplacingGetProcAddress);
+            } else if (bSlowWrites && std::strcmp(sName, "WritePrivateProfileStringA") == 0) {
+                realWriteProfile = Cast<WriteProfileFn>(held);
+                replacement = Cast<void (*)()>(&SlowWriteProfile);
             }
             if (replacement == nullptr) {
                 continue;
@@ -122,12 +177,19 @@ void PatchImports(HMODULE module) {
 
 // Once per process, on the hooked thread, before the launcher's first window.
 bool Prepare() {
-    const std::wstring sOrder =
-        KV_Bench::ReadUtf8File(KV_Bench::EnvironmentValue(L"KV_BENCH_DIR") + L"\\elevation.txt");
-    if (sOrder.empty()) {
+    const std::wstring sBench = KV_Bench::EnvironmentValue(L"KV_BENCH_DIR");
+    const std::wstring sOrder = KV_Bench::ReadUtf8File(sBench + L"\\elevation.txt");
+    const std::wstring sWindowed = KV_Bench::ReadUtf8File(sBench + L"\\shell-window.txt");
+    bRefuse = !sOrder.empty();
+    bDecline = sOrder.starts_with(L"decline");
+    bSlowWrites = KV_Bench::PathExists(sBench + L"\\slow-writes.txt");
+    bCountCopies = KV_Bench::PathExists(sBench + L"\\copies.txt");
+    if (!sWindowed.empty()) {
+        sWindowedCopy = KV_Bench::Ansi(L"\\" + sWindowed);
+    }
+    if (!bRefuse && !bSlowWrites && !bCountCopies && sWindowedCopy.empty()) {
         return false;
     }
-    bDecline = sOrder.starts_with(L"decline");
     // The patched entries lead here for the rest of the process's life.
     HMODULE self = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,

@@ -9,9 +9,12 @@
 // look=2 again just before it ends. With refresh=1 (after the other
 // three) it does what the refresh tool is there for: records in MorvaneVrs.ini beside it the
 // version (from the version resource) of each component that Morvane.ini's
-// LSTCOMP lists.
+// LSTCOMP lists. With hold=1 (after refresh) it holds each of those
+// components open for reading, as a running client holds its libraries,
+// until it ends.
 
 #include "BenchFiles.h"
+#include "KV_Api.h"
 
 #include <windows.h>
 
@@ -73,18 +76,27 @@ std::wstring FileVersionOf(const std::wstring& sFile) {
     return version;
 }
 
-void RecordComponentVersions(const std::wstring& sFolder) {
+// The components that the settings beside the program list.
+std::vector<std::wstring> Components(const std::wstring& sFolder) {
     wchar_t list[32768] = {};
     GetPrivateProfileStringW(L"General", L"LSTCOMP", L"", list, 32768,
                              (sFolder + L"\\Morvane.ini").c_str());
-    // The demo's list is plain names between commas: nothing to trim.
-    std::wistringstream names(list);
-    for (std::wstring sName; std::getline(names, sName, L',');) {
+    // The demo's and the rows' lists are plain names between commas.
+    std::vector<std::wstring> names;
+    std::wistringstream items(list);
+    for (std::wstring sName; std::getline(items, sName, L',');) {
         if (!sName.empty()) {
-            WritePrivateProfileStringW(L"General", sName.c_str(),
-                                       FileVersionOf(sFolder + L"\\" + sName).c_str(),
-                                       (sFolder + L"\\MorvaneVrs.ini").c_str());
+            names.push_back(sName);
         }
+    }
+    return names;
+}
+
+void RecordComponentVersions(const std::wstring& sFolder) {
+    for (const std::wstring& sName : Components(sFolder)) {
+        WritePrivateProfileStringW(L"General", sName.c_str(),
+                                   FileVersionOf(sFolder + L"\\" + sName).c_str(),
+                                   (sFolder + L"\\MorvaneVrs.ini").c_str());
     }
 }
 
@@ -111,13 +123,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     unsigned long exitCode = 0;
     unsigned long look = 0;
     unsigned long refresh = 0;
+    unsigned long hold = 0;
     const std::wstring sBehaviour = KV_Bench::ReadUtf8File(sPath + L".bench");
     if (!sBehaviour.empty()) {
-        std::swscanf(sBehaviour.c_str(), L"sleep=%lu exit=%lu look=%lu refresh=%lu", &sleepMs,
-                     &exitCode, &look, &refresh);
+        std::swscanf(sBehaviour.c_str(), L"sleep=%lu exit=%lu look=%lu refresh=%lu hold=%lu",
+                     &sleepMs, &exitCode, &look, &refresh, &hold);
     }
+    const std::wstring sOwnFolder = sPath.substr(0, sPath.find_last_of(L'\\'));
     if (refresh != 0) {
-        RecordComponentVersions(sPath.substr(0, sPath.find_last_of(L'\\')));
+        RecordComponentVersions(sOwnFolder);
+    }
+    std::vector<KV_Api::UniqueHandle> held;
+    for (const std::wstring& sComp :
+         hold != 0 ? Components(sOwnFolder) : std::vector<std::wstring>{}) {
+        held.emplace_back(CreateFileW((sOwnFolder + L"\\" + sComp).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     }
     const std::wstring sSeen = sFolder + L"\\seen.txt";
     if (look != 0) {

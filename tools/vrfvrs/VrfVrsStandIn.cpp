@@ -39,8 +39,26 @@ constexpr const wchar_t* kProgId = L"KV_VrfVrs.KVAD_DMVrfSis";
 constexpr HRESULT kFailure = static_cast<HRESULT>(0x800A0100); // a component-defined error
 
 HMODULE g_module = nullptr; // the DLL; null in the local server
-LONG g_objects = 0;
-DWORD g_serverThread = 0; // the local server's thread, told when the last object goes
+LONG g_objects = 0;         // the DLL's
+DWORD g_serverThread = 0;   // the local server's thread, told when its last reference goes
+LONG g_stopping = 0;        // the local server is ending: it makes no more objects
+LONG g_made = 0;            // the local server has made an object
+
+// The local server's life, counted as the platform documents for one: each
+// object and each lock holds the process; when the count falls to zero, the
+// server refuses new objects and ends.
+void HoldServer() {
+    if (g_serverThread != 0) {
+        InterlockedExchange(&g_made, 1);
+        CoAddRefServerProcess();
+    }
+}
+void ReleaseServer() {
+    if (g_serverThread != 0 && CoReleaseServerProcess() == 0) {
+        InterlockedExchange(&g_stopping, 1);
+        PostThreadMessageW(g_serverThread, WM_QUIT, 0, 0);
+    }
+}
 
 std::wstring BenchFolder() {
     std::wstring sFolder = KV_Bench::EnvironmentValue(L"KV_BENCH_DIR");
@@ -85,11 +103,13 @@ void SetError(const std::wstring& sDescription) {
 
 class VrfSis final : public _KVAD_DMVrfSis, public ISupportErrorInfo {
 public:
-    VrfSis() { InterlockedIncrement(&g_objects); }
+    VrfSis() {
+        InterlockedIncrement(&g_objects);
+        HoldServer();
+    }
     virtual ~VrfSis() {
-        if (InterlockedDecrement(&g_objects) == 0 && g_serverThread != 0) {
-            PostThreadMessageW(g_serverThread, WM_QUIT, 0, 0);
-        }
+        InterlockedDecrement(&g_objects);
+        ReleaseServer();
     }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
@@ -188,6 +208,10 @@ public:
         if (outer != nullptr) {
             return CLASS_E_NOAGGREGATION;
         }
+        if (g_stopping != 0) {
+            *ppv = nullptr;
+            return CO_E_SERVER_STOPPING;
+        }
         auto* object = new (std::nothrow) VrfSis();
         if (object == nullptr) {
             return E_OUTOFMEMORY;
@@ -196,7 +220,14 @@ public:
         object->Release();
         return hr;
     }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL bLock) override {
+        if (bLock) {
+            HoldServer();
+        } else {
+            ReleaseServer();
+        }
+        return S_OK;
+    }
 };
 
 Factory g_factory;
@@ -284,8 +315,22 @@ HRESULT STDAPICALLTYPE DllUnregisterServer() {
 
 #else
 
+// Serves the calls that come in for that long.
+static void Pump(DWORD dwMs) {
+    MSG msg;
+    for (const DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwMs;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        }
+    }
+}
+
 // Registers itself, or, started by an activation, offers its
-// class until its last object is released or its client's process is gone.
+// class until the last object or lock is released. A server of several
+// classes registers them suspended and resumes them together; this one has
+// a single class, and Wine 8 never offers a class registered suspended (its
+// CoResumeClassObjects does nothing), so it registers it ready.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR sCommand, int) {
     const std::wstring sSwitches = sCommand;
     if (sSwitches.find(L"/RegServer") != std::wstring::npos) {
@@ -297,29 +342,41 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR sCommand, int) {
     const KV_Api::ComApartment apartment;
     g_serverThread = GetCurrentThreadId();
     DWORD dwCookie = 0;
-    if (FAILED(CoRegisterClassObject(CLSID_KVAD_DMVrfSis, &g_factory, CLSCTX_LOCAL_SERVER,
-                                     REGCLS_MULTIPLEUSE, &dwCookie))) {
-        return 1;
-    }
-    const KV_Api::UniqueHandle client = StartingProcess();
-    HANDLE waits[] = {client.Get()};
-    for (;;) {
-        const DWORD woken =
-            MsgWaitForMultipleObjects(client ? 1 : 0, waits, FALSE, INFINITE, QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0 && client) {
+    // Wine starts a server for every client that finds the class not offered,
+    // and fails that client's activation as soon as its server ends. The
+    // class may still be another server's, one that is ending: this one tries
+    // again for a while, serving meanwhile, before it gives up.
+    HRESULT hr = E_FAIL;
+    for (const DWORD dwTried = GetTickCount(); GetTickCount() - dwTried < 5000; Pump(200)) {
+        hr = CoRegisterClassObject(CLSID_KVAD_DMVrfSis, &g_factory, CLSCTX_LOCAL_SERVER,
+                                   REGCLS_MULTIPLEUSE, &dwCookie);
+        if (SUCCEEDED(hr)) {
             break;
         }
-        MSG msg;
-        bool bQuit = false;
+    }
+    if (FAILED(hr)) {
+        return 1;
+    }
+    // A server started by an activation that another server answered gets no
+    // object at all: it ends after a while, as its count never moves.
+    const DWORD dwStart = GetTickCount();
+    MSG msg{};
+    for (bool bQuit = false; !bQuit;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT);
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             bQuit = bQuit || msg.message == WM_QUIT;
             DispatchMessageW(&msg);
         }
-        if (bQuit) {
-            break;
+        if (g_made == 0 && GetTickCount() - dwStart > 10000) {
+            InterlockedExchange(&g_stopping, 1);
+            bQuit = true;
         }
     }
     CoRevokeClassObject(dwCookie);
+    // A client that found the class before the revocation still reaches this
+    // server, and gets CO_E_SERVER_STOPPING rather than a server that is
+    // gone: under Wine it may take its time, eight clients on two cores.
+    Pump(2000);
     return 0;
 }
 
