@@ -83,14 +83,9 @@ void SweepStaging(const std::wstring& sTo) {
 // a later run given a dead one's process id, never meet.
 const std::wstring& RunMark() {
     static const std::wstring sMark = [] {
-        wchar_t sMachine[MAX_COMPUTERNAME_LENGTH + 1] = {};
-        DWORD n = MAX_COMPUTERNAME_LENGTH + 1;
-        if (!GetComputerNameW(sMachine, &n)) {
-            sMachine[0] = L'\0';
-        }
         wchar_t sRandom[16];
         std::swprintf(sRandom, 16, L"%08X", static_cast<unsigned>(std::random_device{}()));
-        return std::wstring(sMachine) + L',' + std::to_wstring(GetCurrentProcessId()) + L',' +
+        return KV_Api::ComputerName() + L',' + std::to_wstring(GetCurrentProcessId()) + L',' +
                sRandom;
     }();
     return sMark;
