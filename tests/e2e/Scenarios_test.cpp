@@ -191,7 +191,7 @@ Case SecondAfterAClientHoldsTheFiles() {
     Case row{.name = "ARunThatWaitedFindsTheFilesInPlaceThoughTheClientHoldsThem",
              .files =
                  Installed(L"A.dll=1,B.dll=1,C.dll=1",
-                           {{L"Morvane.exe.bench", "sleep=15000 exit=0 look=0 refresh=0 hold=1"}}),
+                           {{L"Morvane.exe.bench", "sleep=10000 exit=0 look=0 refresh=0 hold=1"}}),
              .sServer = L"VrsSis:1.2,A.dll:2,B.dll:2,C.dll:2,",
              .faults = {{Fault::InProcess, L""}},
              .boxes = {kCopyYes},

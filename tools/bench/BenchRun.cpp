@@ -175,6 +175,7 @@ struct Started {
     DWORD dwProcessId = 0;
     HWND answered = nullptr;
     bool bAsked = false; // it has shown a box
+    bool bDone = false;  // it and what it started have ended, or were given up
     RunResult result;
 };
 
@@ -203,8 +204,6 @@ void Start(Started& run, const std::wstring& sExe, const std::wstring& sArgument
     run.result.bJournaled = static_cast<bool>(run.journal.hook);
 }
 
-// Waits for what the ended program started, up to the limit, and names what
-// is still running then.
 // The programs of the job that are running, by their full paths.
 std::vector<std::wstring> RunningIn(HANDLE job) {
     struct {
@@ -227,16 +226,13 @@ std::vector<std::wstring> RunningIn(HANDLE job) {
     return running;
 }
 
-void WaitForStarted(Started& run, DWORD dwStart, DWORD dwLimitMs) {
+// How many of the programs the run started are still running.
+DWORD ActiveIn(HANDLE job) {
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
-    while (QueryInformationJobObject(run.job.Get(), JobObjectBasicAccountingInformation,
-                                     &accounting, sizeof(accounting), nullptr) &&
-           accounting.ActiveProcesses > 0 && GetTickCount() - dwStart < dwLimitMs) {
-        Sleep(20);
-    }
-    if (accounting.ActiveProcesses > 0) {
-        run.result.stillRunning = RunningIn(run.job.Get());
-    }
+    return QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+                                     sizeof(accounting), nullptr)
+               ? accounting.ActiveProcesses
+               : 0;
 }
 
 } // namespace
@@ -263,21 +259,30 @@ std::vector<RunResult> RunTogether(const std::wstring& sExe, const std::wstring&
         std::vector<HWND> boxes(runs.size());
         for (std::size_t i = 0; i < runs.size(); ++i) {
             Started& run = runs[i];
-            if (run.result.bEnded || !run.process) {
+            if (run.bDone) {
                 continue;
             }
-            if (WaitForSingleObject(run.process.Get(), 0) != WAIT_TIMEOUT) {
+            if (!run.result.bEnded && WaitForSingleObject(run.process.Get(), 0) != WAIT_TIMEOUT) {
                 run.result.bEnded = true;
                 GetExitCodeProcess(run.process.Get(), &run.result.dwExitCode);
                 run.result.runningAtEnd = RunningIn(run.job.Get());
-                WaitForStarted(run, dwStart, dwLimitMs);
-                --left;
+            }
+            // An ended run is done once what it started has ended too, or at
+            // the limit; meanwhile the other runs' boxes are answered.
+            if (run.result.bEnded) {
+                if (ActiveIn(run.job.Get()) == 0 || bLate) {
+                    if (bLate) {
+                        run.result.stillRunning = RunningIn(run.job.Get());
+                    }
+                    run.bDone = true;
+                    --left;
+                }
                 continue;
             }
             if (bLate) {
                 TerminateProcess(run.process.Get(), 1);
                 WaitForSingleObject(run.process.Get(), 5000);
-                run.process.Reset();
+                run.bDone = true;
                 --left;
                 continue;
             }
