@@ -14,7 +14,8 @@
 //     target), new and over an installed one, against the durable floor;
 //   - a rush: eight launchers updating one installation at once, against one;
 //   - the peak working set of a whole run, and the size of each executable.
-//   KV_LaunchBench [runs [components]]
+//   KV_LaunchBench [runs [components [section]]]
+// where a section (launch, manifest, growth, wait, copy, rush) runs alone.
 // The launcher, MinLaunch, MinComLaunch, the recorder and the version
 // component stand-in are taken from the folder of this program.
 
@@ -518,6 +519,10 @@ void PrintSizes(const fs::path& bin) {
 int wmain(int argc, wchar_t** argv) {
     const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 15;
     const int components = argc > 2 ? std::max(0, _wtoi(argv[2])) : 50;
+    const std::wstring sSection = argc > 3 ? argv[3] : L"";
+    const auto wanted = [&sSection](const wchar_t* sName) {
+        return sSection.empty() || sSection == sName;
+    };
     const fs::path bin = KV_Bench::ModuleFolder(nullptr);
     const fs::path root = fs::temp_directory_path() / L"kv-bench";
     const fs::path app = root / L"app";
@@ -528,12 +533,24 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("the version component stand-in could not be registered\n");
         return 1;
     }
-    MeasureLaunch(root, app, runs, components);
-    MeasureManifest(root, app, std::max(45, runs * 3));
-    MeasureGrowth(bin, root, app, std::max(5, runs / 3));
-    MeasureWait(bin, root);
-    MeasureCopy(root, std::min(runs, 7));
-    MeasureRush(bin, root, std::min(runs, 3));
+    if (wanted(L"launch")) {
+        MeasureLaunch(root, app, runs, components);
+    }
+    if (wanted(L"manifest")) {
+        MeasureManifest(root, app, std::max(45, runs * 3));
+    }
+    if (wanted(L"growth")) {
+        MeasureGrowth(bin, root, app, std::max(5, runs / 3));
+    }
+    if (wanted(L"wait")) {
+        MeasureWait(bin, root);
+    }
+    if (wanted(L"copy")) {
+        MeasureCopy(root, std::min(runs, 7));
+    }
+    if (wanted(L"rush")) {
+        MeasureRush(bin, root, std::min(runs, 3));
+    }
     PrintSizes(bin);
     KV_Bench::CallDllEntry(component.wstring(), "DllUnregisterServer");
     std::error_code ignored;

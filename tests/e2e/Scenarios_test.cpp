@@ -164,14 +164,10 @@ Case UnattendedServerFails(const char* name, Fault fault, const std::wstring& sR
 // Launchers started together on one installation each update it as if alone:
 // each copies the three 5 MB components and starts the refresh tool and the
 // client, and the folder ends with the server's files and nothing else.
-// What is told here is the copy: the server in process, as for every row of
-// launchers together (out of process, Wine still fails one activation of a
-// rush now and then).
 Case EightTogether() {
     Case row{.name = "EightLaunchersTogetherEachUpdateAsIfAlone",
              .files = Installed(L"A.dll=1,B.dll=1,C.dll=1"),
              .sServer = L"VrsSis:1.2,A.dll:2,B.dll:2,C.dll:2,",
-             .faults = {{Fault::InProcess, L""}},
              .boxes = {kCopyYes},
              .started = {kRefresh, kClient},
              .iTogether = 8};
@@ -193,7 +189,6 @@ Case SecondAfterAClientHoldsTheFiles() {
                  Installed(L"A.dll=1,B.dll=1,C.dll=1",
                            {{L"Morvane.exe.bench", "sleep=10000 exit=0 look=0 refresh=0 hold=1"}}),
              .sServer = L"VrsSis:1.2,A.dll:2,B.dll:2,C.dll:2,",
-             .faults = {{Fault::InProcess, L""}},
              .boxes = {kCopyYes},
              .started = {kRefresh, kClient},
              .iTogether = 2,
@@ -217,7 +212,7 @@ Case ShellWindowLeftOpen() {
                                                     {L"A.dll", "viejo"},
                                                     {L"B.dll", "viejo"}}),
             .sServer = L"VrsSis:1.2,A.dll:2,B.dll:2,",
-            .faults = {{Fault::ShellWindow, L"A.dll"}, {Fault::InProcess, L""}},
+            .faults = {{Fault::ShellWindow, L"A.dll"}},
             .boxes = {kCopyYes},
             .waits = {kCopying + L"A.dll", kCopying + L"B.dll"},
             .started = {kRefresh, kClient},
@@ -535,7 +530,7 @@ const Case kCases[] = {
      .files = {kNoSettings, Versions(L"A.dll=1\r\n")},
      .registry = Registry(L"A.dll"),
      .sServer = L"VrsSis:1.2,A.dll:1,",
-     .faults = {{Fault::SlowWrites, L""}, {Fault::InProcess, L""}},
+     .faults = {{Fault::SlowWrites, L""}},
      .started = {kClient},
      .after = {Settings(L"A.dll")},
      .iTogether = 8},

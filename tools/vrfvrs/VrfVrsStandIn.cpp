@@ -39,23 +39,24 @@ constexpr const wchar_t* kProgId = L"KV_VrfVrs.KVAD_DMVrfSis";
 constexpr HRESULT kFailure = static_cast<HRESULT>(0x800A0100); // a component-defined error
 
 HMODULE g_module = nullptr; // the DLL; null in the local server
-LONG g_objects = 0;         // the DLL's
+LONG g_objects = 0;         // live objects
+DWORD g_idleSince = 0;      // the local server: when its last object went
 DWORD g_serverThread = 0;   // the local server's thread, told when its last reference goes
-LONG g_stopping = 0;        // the local server is ending: it makes no more objects
-LONG g_made = 0;            // the local server has made an object
+bool g_stopping = false;    // the local server is ending: it makes no more objects
 
 // The local server's life, counted as the platform documents for one: each
 // object and each lock holds the process; when the count falls to zero, the
-// server refuses new objects and ends.
+// server refuses new objects and ends. Its own hold on itself, let go once
+// it has had no object for a while, keeps it through a rush of clients.
+// Every call comes in on the server's one thread.
 void HoldServer() {
     if (g_serverThread != 0) {
-        InterlockedExchange(&g_made, 1);
         CoAddRefServerProcess();
     }
 }
 void ReleaseServer() {
     if (g_serverThread != 0 && CoReleaseServerProcess() == 0) {
-        InterlockedExchange(&g_stopping, 1);
+        g_stopping = true;
         PostThreadMessageW(g_serverThread, WM_QUIT, 0, 0);
     }
 }
@@ -108,7 +109,9 @@ public:
         HoldServer();
     }
     virtual ~VrfSis() {
-        InterlockedDecrement(&g_objects);
+        if (InterlockedDecrement(&g_objects) == 0) {
+            g_idleSince = GetTickCount();
+        }
         ReleaseServer();
     }
 
@@ -208,7 +211,7 @@ public:
         if (outer != nullptr) {
             return CLASS_E_NOAGGREGATION;
         }
-        if (g_stopping != 0) {
+        if (g_stopping) {
             *ppv = nullptr;
             return CO_E_SERVER_STOPPING;
         }
@@ -326,12 +329,15 @@ static void Pump(DWORD dwMs) {
     }
 }
 
-// Registers itself, or, started by an activation, offers its
-// class until the last object or lock is released. A server of several
-// classes registers them suspended and resumes them together; this one has
-// a single class, and Wine 8 never offers a class registered suspended (its
-// CoResumeClassObjects does nothing), so it registers it ready.
+// Registers itself, or, started by an activation, offers its class until it
+// has had no object for kIdleEndMs, as local servers commonly do: clients
+// started together activate one after another, and a server that ended on
+// each last release would be ending while the next one activates. A server
+// of several classes registers them suspended and resumes them together;
+// this one has a single class, and Wine 8 never offers a class registered
+// suspended (its CoResumeClassObjects does nothing), so it registers it ready.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR sCommand, int) {
+    constexpr DWORD kIdleEndMs = 5000;
     const std::wstring sSwitches = sCommand;
     if (sSwitches.find(L"/RegServer") != std::wstring::npos) {
         return FAILED(Register(L"LocalServer32"));
@@ -342,10 +348,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR sCommand, int) {
     const KV_Api::ComApartment apartment;
     g_serverThread = GetCurrentThreadId();
     DWORD dwCookie = 0;
-    // Wine starts a server for every client that finds the class not offered,
-    // and fails that client's activation as soon as its server ends. The
-    // class may still be another server's, one that is ending: this one tries
-    // again for a while, serving meanwhile, before it gives up.
+    // Wine starts a server for every client that finds the class not offered.
+    // The class may still be another server's, one that is ending: this one
+    // tries again for a while, serving meanwhile, before it gives up.
     HRESULT hr = E_FAIL;
     for (const DWORD dwTried = GetTickCount(); GetTickCount() - dwTried < 5000; Pump(200)) {
         hr = CoRegisterClassObject(CLSID_KVAD_DMVrfSis, &g_factory, CLSCTX_LOCAL_SERVER,
@@ -357,26 +362,36 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR sCommand, int) {
     if (FAILED(hr)) {
         return 1;
     }
-    // A server started by an activation that another server answered gets no
-    // object at all: it ends after a while, as its count never moves.
-    const DWORD dwStart = GetTickCount();
+    HoldServer(); // its own hold
+    bool bHeld = true;
+    g_idleSince = GetTickCount();
+    // A test's bench folder goes at its end: its server has nothing more to
+    // serve, and must not answer the next test's launcher.
+    const std::wstring sBench = BenchFolder();
+    bool bBenchGone = false;
     MSG msg{};
     for (bool bQuit = false; !bQuit;) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             bQuit = bQuit || msg.message == WM_QUIT;
             DispatchMessageW(&msg);
         }
-        if (g_made == 0 && GetTickCount() - dwStart > 10000) {
-            InterlockedExchange(&g_stopping, 1);
-            bQuit = true;
+        bBenchGone = !KV_Bench::PathExists(sBench);
+        if (bHeld &&
+            (bBenchGone || (g_objects == 0 && GetTickCount() - g_idleSince >= kIdleEndMs))) {
+            bHeld = false;
+            ReleaseServer();
         }
+        bQuit = bQuit || bBenchGone;
     }
+    g_stopping = true;
     CoRevokeClassObject(dwCookie);
     // A client that found the class before the revocation still reaches this
     // server, and gets CO_E_SERVER_STOPPING rather than a server that is
     // gone: under Wine it may take its time, eight clients on two cores.
-    Pump(2000);
+    if (!bBenchGone) {
+        Pump(2000);
+    }
     return 0;
 }
 
