@@ -428,6 +428,8 @@ void MeasureCopy(const fs::path& root, int runs) {
 // Launchers started together on one installation, as at nine on a terminal
 // server: eight update the same three 5 MB components at once, against one
 // alone; from their start to the start of the last client, medians of runs.
+// The same with the bare launcher, which only starts the client, is the
+// floor: what eight programs and their clients cost the machine at once.
 void MeasureRush(const fs::path& bin, const fs::path& root, int runs) {
     constexpr int kLaunchers = 8;
     const fs::path app = root / L"rush";
@@ -446,11 +448,11 @@ void MeasureRush(const fs::path& bin, const fs::path& root, int runs) {
         return std::count(box.buttons.begin(), box.buttons.end(), IDYES) != 0 ? IDYES : IDOK;
     };
     std::size_t copies = 0; // the shell's copies of the last rush
-    const auto rush = [&](int launchers) {
+    const auto rush = [&](const wchar_t* sLauncher, int launchers) {
         std::error_code ignored;
         fs::remove_all(app, ignored);
         fs::create_directories(app);
-        fs::copy_file(bin / L"KV_ZudIvi.exe", app / L"KV_ZudIvi.exe");
+        fs::copy_file(bin / sLauncher, app / sLauncher);
         fs::copy_file(bin / L"recorder.exe", app / L"Morvane.exe");
         fs::copy_file(bin / L"recorder.exe", app / L"KV_DirAzevUvevIzi.exe");
         WriteAnsi(app / L"Morvane.ini",
@@ -464,7 +466,7 @@ void MeasureRush(const fs::path& bin, const fs::path& root, int runs) {
         // The bench's hook writes down every copy the shell makes.
         KV_Bench::WriteBytes((root / L"copies.txt").wstring(), "");
         const long long t0 = Now();
-        KV_Bench::RunTogether((app / L"KV_ZudIvi.exe").wstring(), L"", launchers, yes);
+        KV_Bench::RunTogether((app / sLauncher).wstring(), L"", launchers, yes);
         long long last = 0;
         int clients = 0;
         for (const std::wstring& line : KV_Bench::ReadUtf8Lines(started.wstring())) {
@@ -480,26 +482,34 @@ void MeasureRush(const fs::path& bin, const fs::path& root, int runs) {
     std::vector<double> alone;
     std::vector<double> together;
     std::vector<double> copiesTogether;
+    std::vector<double> floorAlone;
+    std::vector<double> floorTogether;
     for (int i = 0; i < runs; ++i) {
-        alone.push_back(rush(1));
-        together.push_back(rush(kLaunchers));
+        alone.push_back(rush(L"KV_ZudIvi.exe", 1));
+        together.push_back(rush(L"KV_ZudIvi.exe", kLaunchers));
         copiesTogether.push_back(static_cast<double>(copies));
+        floorAlone.push_back(rush(L"MinLaunch.exe", 1));
+        floorTogether.push_back(rush(L"MinLaunch.exe", kLaunchers));
     }
     fs::remove(root / L"copies.txt");
     SYSTEM_INFO system{};
     GetSystemInfo(&system);
-    const double dAlone = Median(alone);
-    const double dTogether = Median(together);
     std::printf("Rush: launchers updating three 5 MB components, to the last client's start "
                 "(medians of %d, %lu cores):\n",
                 runs, system.dwNumberOfProcessors);
-    if (std::count(alone.begin(), alone.end(), 0.0) +
-            std::count(together.begin(), together.end(), 0.0) >
-        0) {
-        std::printf("  a launcher did not start its client\n");
+    for (const auto* times : {&alone, &together, &floorAlone, &floorTogether}) {
+        if (std::count(times->begin(), times->end(), 0.0) > 0) {
+            std::printf("  a launcher did not start its client\n");
+            break;
+        }
     }
+    const double dRatio = Ratio(Median(together), Median(alone));
+    const double dFloorRatio = Ratio(Median(floorTogether), Median(floorAlone));
     std::printf("  one alone %.0f ms, %d together %.0f ms: %.2f times as long (goal <= 1.15)\n",
-                dAlone * 1000, kLaunchers, dTogether * 1000, Ratio(dTogether, dAlone));
+                Median(alone) * 1000, kLaunchers, Median(together) * 1000, dRatio);
+    std::printf("  floor, the bare launcher: one alone %.0f ms, %d together %.0f ms: %.2f times\n",
+                Median(floorAlone) * 1000, kLaunchers, Median(floorTogether) * 1000, dFloorRatio);
+    std::printf("  launcher's rush / floor's rush: %.2f\n", Ratio(dRatio, dFloorRatio));
     std::printf("  copies made by the %d together, of 3 changed files: %.0f (median; %d would "
                 "be each launcher copying each file)\n",
                 kLaunchers, Median(copiesTogether), 3 * kLaunchers);

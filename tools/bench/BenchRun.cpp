@@ -3,6 +3,7 @@
 #include "BenchFiles.h"
 #include "KV_Api.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace KV_Bench {
@@ -226,13 +227,23 @@ std::vector<std::wstring> RunningIn(HANDLE job) {
     return running;
 }
 
-// How many of the programs the run started are still running.
-DWORD ActiveIn(HANDLE job) {
+// Whether the programs the run started have all ended. The version
+// component's local server does not count: Wine starts it from the process
+// that activates it, where Windows starts it from its own service, and it
+// ends on its own time. Wine's list of the job's processes can miss one
+// that has just started: the count decides.
+bool StartedHaveEnded(HANDLE job) {
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
-    return QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
-                                     sizeof(accounting), nullptr)
-               ? accounting.ActiveProcesses
-               : 0;
+    if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+                                   sizeof(accounting), nullptr)) {
+        return true;
+    }
+    const auto running = RunningIn(job);
+    return accounting.ActiveProcesses == 0 ||
+           (running.size() == accounting.ActiveProcesses &&
+            std::ranges::all_of(running, [](const std::wstring& sPath) {
+                return sPath.ends_with(L"\\KV_VrfVrsServer.exe");
+            }));
 }
 
 } // namespace
@@ -270,7 +281,7 @@ std::vector<RunResult> RunTogether(const std::wstring& sExe, const std::wstring&
             // An ended run is done once what it started has ended too, or at
             // the limit; meanwhile the other runs' boxes are answered.
             if (run.result.bEnded) {
-                if (ActiveIn(run.job.Get()) == 0 || bLate) {
+                if (StartedHaveEnded(run.job.Get()) || bLate) {
                     if (bLate) {
                         run.result.stillRunning = RunningIn(run.job.Get());
                     }
