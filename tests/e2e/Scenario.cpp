@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -45,24 +43,6 @@ DWORD RegisterServer() {
     WaitForSingleObject(process.Get(), INFINITE);
     GetExitCodeProcess(process.Get(), &dwExit);
     return dwExit;
-}
-
-// The version component's server of an earlier case ends once that case's
-// bench folder has gone; this case's launchers must not reach it.
-void WaitForEarlierServers() {
-    for (const DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < 15000; Sleep(100)) {
-        const KV_Api::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        PROCESSENTRY32W entry{};
-        entry.dwSize = sizeof(entry);
-        bool bRunning = false;
-        for (BOOL bMore = Process32FirstW(snapshot.Get(), &entry); bMore && !bRunning;
-             bMore = Process32NextW(snapshot.Get(), &entry)) {
-            bRunning = _wcsicmp(entry.szExeFile, L"KV_VrfVrsServer.exe") == 0;
-        }
-        if (!bRunning) {
-            return;
-        }
-    }
 }
 
 class ComponentRegistration : public testing::Environment {
@@ -277,7 +257,9 @@ void ExpectLog(std::string bytes, const std::vector<std::wstring>& texts) {
 
 void Check(const Case& scenario) {
     const Folders at(scenario);
-    WaitForEarlierServers();
+    // The version component's server of an earlier case ends once that
+    // case's bench folder has gone; this case's launchers must not reach it.
+    KV_Bench::WaitUntilNotRunning(L"KV_VrfVrsServer.exe", 15000);
     at.Clear();
     const auto cleared = Until([&at] { at.Clear(); });
     fs::create_directories(at.bench);

@@ -3,6 +3,8 @@
 #include "BenchFiles.h"
 #include "KV_Api.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -331,6 +333,22 @@ std::vector<RunResult> RunTogether(const std::wstring& sExe, const std::wstring&
         results.push_back(run.result);
     }
     return results;
+}
+
+void WaitUntilNotRunning(const wchar_t* sExeName, DWORD dwLimitMs) {
+    for (const DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwLimitMs; Sleep(100)) {
+        const KV_Api::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof(entry);
+        bool bRunning = false;
+        for (BOOL bMore = Process32FirstW(snapshot.Get(), &entry); bMore && !bRunning;
+             bMore = Process32NextW(snapshot.Get(), &entry)) {
+            bRunning = _wcsicmp(entry.szExeFile, sExeName) == 0;
+        }
+        if (!bRunning) {
+            return;
+        }
+    }
 }
 
 RunResult RunAnswering(const std::wstring& sExe, const std::wstring& sArguments, Answerer answer,

@@ -41,6 +41,9 @@ struct RunResult {
     std::vector<std::wstring> stillRunning; // the programs it started that had not ended
 };
 
+// Waits, up to dwLimitMs, until no process runs the program of that file name.
+void WaitUntilNotRunning(const wchar_t* sExeName, DWORD dwLimitMs);
+
 // Which button to press on a dialog; 0 leaves it standing for now, to be
 // asked again.
 using Answerer = std::function<int(const DialogSeen&)>;
