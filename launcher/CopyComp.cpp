@@ -37,10 +37,10 @@ bool CopiedAlready(const std::optional<WIN32_FILE_ATTRIBUTE_DATA>& source,
            CompareFileTime(&source->ftLastWriteTime, &target->ftLastWriteTime) == 0;
 }
 
-// A staging folder that no live run holds: what a run that died left. The
-// copy in it, under the target's own name, and then the folder go; what
-// can't be removed stays, and is never read.
-void RemoveLeftFolder(const std::wstring& sStageFolder, const std::wstring& sName) {
+// A staging folder that no live run holds: what a run that died left, or
+// this run's own once it has let go. The copy in it, under the target's own
+// name, and then the folder go; what can't be removed stays, and is never read.
+void RemoveStagingFolder(const std::wstring& sStageFolder, const std::wstring& sName) {
     {
         // Asked for delete access, which a run's hold on its own staging
         // folder does not share: fails while that run lives.
@@ -70,7 +70,7 @@ void SweepStaging(const std::wstring& sTo) {
          bMore = FindNextFileW(search.Get(), &found) != FALSE) {
         const std::wstring sStage = sFolder + found.cFileName;
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            RemoveLeftFolder(sStage, sName);
+            RemoveStagingFolder(sStage, sName);
         } else {
             SetFileAttributesW(sStage.c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileW(sStage.c_str());
@@ -284,7 +284,8 @@ bool CopyWhole(const std::wstring& sFrom, const std::wstring& sTo, const std::ws
         return false;
     }
     dwError = 0;
-    const std::wstring sStage = sStageFolder + sTo.substr(sTo.find_last_of(L'\\'));
+    const std::wstring sName = sTo.substr(sTo.find_last_of(L'\\') + 1);
+    const std::wstring sStage = sStageFolder + L'\\' + sName;
     bool bPlaced = false;
     // The shell's copy, which may stand in a window of its own for as long as
     // its user leaves it, is made before the lock.
@@ -306,10 +307,8 @@ bool CopyWhole(const std::wstring& sFrom, const std::wstring& sTo, const std::ws
             }
         }
     }
-    SetFileAttributesW(sStage.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(sStage.c_str());
     hold.Reset();
-    RemoveDirectoryW(sStageFolder.c_str());
+    RemoveStagingFolder(sStageFolder, sName);
     return bPlaced;
 }
 

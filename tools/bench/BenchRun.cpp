@@ -5,7 +5,7 @@
 
 #include <tlhelp32.h>
 
-#include <algorithm>
+#include <cstddef>
 #include <stdexcept>
 
 namespace KV_Bench {
@@ -207,45 +207,37 @@ void Start(Started& run, const std::wstring& sExe, const std::wstring& sArgument
     run.result.bJournaled = static_cast<bool>(run.journal.hook);
 }
 
-// The programs of the job that are running, by their full paths.
-std::vector<std::wstring> RunningIn(HANDLE job) {
-    struct {
-        JOBOBJECT_BASIC_PROCESS_ID_LIST list;
-        ULONG_PTR more[63];
-    } ids{};
-    ids.list.NumberOfAssignedProcesses = 64;
-    QueryInformationJobObject(job, JobObjectBasicProcessIdList, &ids, sizeof(ids), nullptr);
+// The programs the run started that are running, by their full paths. The
+// version component's local server is not among them: Wine starts it from
+// the process that activates it, where Windows starts it from its own
+// service, and it ends on its own time.
+std::vector<std::wstring> StartedRunning(HANDLE job) {
+    // The list's ids follow its head: read through a buffer of its own size,
+    // never past the one id its declaration holds.
+    constexpr DWORD kIds = 64;
+    std::vector<ULONG_PTR> buffer(kIds +
+                                  sizeof(JOBOBJECT_BASIC_PROCESS_ID_LIST) / sizeof(ULONG_PTR));
+    auto* list = reinterpret_cast<JOBOBJECT_BASIC_PROCESS_ID_LIST*>(buffer.data());
+    list->NumberOfAssignedProcesses = kIds;
+    QueryInformationJobObject(job, JobObjectBasicProcessIdList, list,
+                              static_cast<DWORD>(buffer.size() * sizeof(ULONG_PTR)), nullptr);
+    const ULONG_PTR* ids =
+        buffer.data() +
+        offsetof(JOBOBJECT_BASIC_PROCESS_ID_LIST, ProcessIdList) / sizeof(ULONG_PTR);
     std::vector<std::wstring> running;
-    for (DWORD i = 0; i < ids.list.NumberOfProcessIdsInList; ++i) {
-        const KV_Api::UniqueHandle p(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                                                 static_cast<DWORD>(ids.list.ProcessIdList[i])));
+    for (DWORD i = 0; i < list->NumberOfProcessIdsInList; ++i) {
+        const KV_Api::UniqueHandle p(
+            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(ids[i])));
         wchar_t name[MAX_PATH] = {};
         DWORD size = MAX_PATH;
         if (p) {
             QueryFullProcessImageNameW(p.Get(), 0, name, &size);
         }
-        running.push_back(name);
+        if (!std::wstring_view(name).ends_with(L"\\KV_VrfVrsServer.exe")) {
+            running.push_back(name);
+        }
     }
     return running;
-}
-
-// Whether the programs the run started have all ended. The version
-// component's local server does not count: Wine starts it from the process
-// that activates it, where Windows starts it from its own service, and it
-// ends on its own time. Wine's list of the job's processes can miss one
-// that has just started: the count decides.
-bool StartedHaveEnded(HANDLE job) {
-    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
-    if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
-                                   sizeof(accounting), nullptr)) {
-        return true;
-    }
-    const auto running = RunningIn(job);
-    return accounting.ActiveProcesses == 0 ||
-           (running.size() == accounting.ActiveProcesses &&
-            std::ranges::all_of(running, [](const std::wstring& sPath) {
-                return sPath.ends_with(L"\\KV_VrfVrsServer.exe");
-            }));
 }
 
 } // namespace
@@ -278,14 +270,14 @@ std::vector<RunResult> RunTogether(const std::wstring& sExe, const std::wstring&
             if (!run.result.bEnded && WaitForSingleObject(run.process.Get(), 0) != WAIT_TIMEOUT) {
                 run.result.bEnded = true;
                 GetExitCodeProcess(run.process.Get(), &run.result.dwExitCode);
-                run.result.runningAtEnd = RunningIn(run.job.Get());
+                run.result.runningAtEnd = StartedRunning(run.job.Get());
             }
             // An ended run is done once what it started has ended too, or at
             // the limit; meanwhile the other runs' boxes are answered.
             if (run.result.bEnded) {
-                if (StartedHaveEnded(run.job.Get()) || bLate) {
+                if (StartedRunning(run.job.Get()).empty() || bLate) {
                     if (bLate) {
-                        run.result.stillRunning = RunningIn(run.job.Get());
+                        run.result.stillRunning = StartedRunning(run.job.Get());
                     }
                     run.bDone = true;
                     --left;

@@ -34,11 +34,14 @@ HRESULT CallDllEntry(const std::wstring& sDll, const char* sEntry);
 DialogSeen AnswerNextDialog(DWORD dwProcessId, int iButton, DWORD dwLimitMs = 10000);
 
 struct RunResult {
-    bool bEnded = false;                    // false: still running at the time limit, then killed
-    bool bJournaled = false;                // the wait-dialog journal was hooked into it
-    DWORD dwExitCode = STILL_ACTIVE;        // once ended
-    std::vector<std::wstring> runningAtEnd; // the programs it started, running as it ended
-    std::vector<std::wstring> stillRunning; // the programs it started that had not ended
+    bool bEnded = false;             // false: still running at the time limit, then killed
+    bool bJournaled = false;         // the wait-dialog journal was hooked into it
+    DWORD dwExitCode = STILL_ACTIVE; // once ended
+    // The programs it started (the version component's local server, which
+    // the platform starts, aside): running as it ended, and not ended by the
+    // time limit.
+    std::vector<std::wstring> runningAtEnd;
+    std::vector<std::wstring> stillRunning;
 };
 
 // Waits, up to dwLimitMs, until no process runs the program of that file name.

@@ -376,12 +376,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR sCommand, int) {
             bQuit = bQuit || msg.message == WM_QUIT;
             DispatchMessageW(&msg);
         }
-        bBenchGone = !KV_Bench::PathExists(sBench);
-        if (bHeld &&
-            (bBenchGone || (g_objects == 0 && GetTickCount() - g_idleSince >= kIdleEndMs))) {
+        if (bHeld && g_objects == 0 && GetTickCount() - g_idleSince >= kIdleEndMs) {
             bHeld = false;
             ReleaseServer();
         }
+        bBenchGone = !KV_Bench::PathExists(sBench);
         bQuit = bQuit || bBenchGone;
     }
     g_stopping = true;
